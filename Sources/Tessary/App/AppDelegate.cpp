@@ -1,0 +1,180 @@
+#include "App/AppDelegate.h"
+
+#include "App/L10n.h"
+#include "App/Log.h"
+#include "App/MenuIcon.h"
+#include "App/StatusItemImage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPalette>
+#include <QPointer>
+#include <QProcess>
+#include <QScreen>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace {
+
+std::vector<std::string> toStdArguments(const QStringList& arguments) {
+    std::vector<std::string> result;
+    result.reserve(static_cast<size_t>(arguments.size()));
+    for (const QString& argument : arguments) {
+        result.push_back(argument.toStdString());
+    }
+    return result;
+}
+
+// Last "="-piece of the first argument starting with `prefix`, empty pieces dropped.
+QString lastPieceOfSwitch(const QStringList& arguments, const QString& prefix) {
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(prefix)) {
+            const QStringList pieces = argument.split(QLatin1Char('='), Qt::SkipEmptyParts);
+            return pieces.isEmpty() ? QString() : pieces.last();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(const QStringList& arguments, QObject* parent)
+    : QObject(parent), m_arguments(arguments), m_options(tessary::LaunchOptions::parse(toStdArguments(arguments))) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching() {
+    applyAppearanceSwitch();
+    setUpStatusItem();
+    logStartupDiagnostics();
+
+    if (m_options.captureImmediately) {
+        startCapture();
+    }
+    if (m_arguments.contains(QStringLiteral("--dev-open-menu"))) {
+        QTimer::singleShot(1000, this, [this] {
+            if (m_menu && m_statusItem) {
+                const QRect geometry = m_statusItem->geometry();
+                m_menu->popup(geometry.isValid() ? geometry.bottomLeft() : QPoint(0, 0));
+            }
+        });
+    }
+    if (m_options.devRestartAfter) {
+        QTimer::singleShot(static_cast<int>(*m_options.devRestartAfter * 1000), this, [this] {
+            Log::info(QStringLiteral("验收：自动触发「重新启动」。"));
+            restartApp();
+        });
+    }
+    connect(L10n::notifier(), &L10n::languageDidChange, this, &AppDelegate::rebuildMenu);
+}
+
+void AppDelegate::applyAppearanceSwitch() {
+    bool present = false;
+    for (const QString& argument : m_arguments) {
+        present = present || argument.startsWith(QStringLiteral("--dev-appearance="));
+    }
+    if (!present) {
+        return;
+    }
+    const bool dark = lastPieceOfSwitch(m_arguments, QStringLiteral("--dev-appearance=")) == QLatin1String("dark");
+    QPalette palette;
+    if (dark) {
+        palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2d));
+        palette.setColor(QPalette::WindowText, QColor(0xf2, 0xf2, 0xf2));
+        palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+        palette.setColor(QPalette::AlternateBase, QColor(0x2b, 0x2b, 0x2d));
+        palette.setColor(QPalette::Text, QColor(0xf2, 0xf2, 0xf2));
+        palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3c));
+        palette.setColor(QPalette::ButtonText, QColor(0xf2, 0xf2, 0xf2));
+        palette.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
+        palette.setColor(QPalette::HighlightedText, Qt::white);
+        palette.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3c));
+        palette.setColor(QPalette::ToolTipText, QColor(0xf2, 0xf2, 0xf2));
+    } else {
+        palette = QApplication::style() ? QApplication::style()->standardPalette() : QPalette();
+    }
+    QApplication::setPalette(palette);
+}
+
+void AppDelegate::setUpStatusItem() {
+    m_statusItem = std::make_unique<QSystemTrayIcon>(StatusItemImage::make());
+    m_statusItem->setToolTip(QStringLiteral("Tessary"));
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // The icon embeds by itself once a tray host appears; until then the menu is unreachable.
+        Log::notice(QStringLiteral("系统托盘不可用：图标会在托盘出现后自动显示。"));
+    }
+    rebuildMenu();
+    m_statusItem->show();
+}
+
+void AppDelegate::rebuildMenu() {
+    if (!m_statusItem) {
+        return;
+    }
+    auto menu = std::make_unique<QMenu>();
+    QAction* capture = menu->addAction(QString());
+    MenuIcon::apply(capture, QStringLiteral("crop"), L10n::text(QStringLiteral("menu.capture")));
+    connect(capture, &QAction::triggered, this, &AppDelegate::startCapture);
+
+    QAction* permission = menu->addAction(QString());
+    MenuIcon::apply(permission, QStringLiteral("lock.shield"), L10n::text(QStringLiteral("menu.permission")));
+    permission->setVisible(false);
+    m_permissionMenuItem = permission;
+
+    QAction* update = menu->addAction(QString());
+    update->setVisible(false);
+    m_updateMenuItem = update;
+
+    menu->addSeparator();
+    QAction* preferences = menu->addAction(QString());
+    MenuIcon::apply(preferences, QStringLiteral("gearshape"), L10n::text(QStringLiteral("menu.preferences")));
+    preferences->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+    preferences->setEnabled(false);
+
+    menu->addSeparator();
+    QAction* restart = menu->addAction(QString());
+    MenuIcon::apply(restart, QStringLiteral("arrow.clockwise"), L10n::text(QStringLiteral("menu.restart")));
+    connect(restart, &QAction::triggered, this, &AppDelegate::restartApp);
+
+    QAction* quit = menu->addAction(QString());
+    MenuIcon::apply(quit, QStringLiteral("power"), L10n::text(QStringLiteral("menu.quit")));
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    m_statusItem->setContextMenu(menu.get());
+    m_menu = std::move(menu);
+}
+
+void AppDelegate::logStartupDiagnostics() {
+    Log::info(QStringLiteral("启动完成 · 界面语言=") + L10n::rawValue(L10n::effective()) + QStringLiteral(" · ") +
+              QStringLiteral("热键=") + QStringLiteral("注册失败") + QStringLiteral(" · ") +
+              QStringLiteral("屏幕录制权限=") + QStringLiteral("已授权") + QStringLiteral(" · ") +
+              QStringLiteral("开机自启=") + QStringLiteral("已关"));
+}
+
+void AppDelegate::startCapture() {}
+
+QString AppDelegate::shellQuoted(const QString& text) {
+    QString quoted = text;
+    quoted.replace(QLatin1String("'"), QLatin1String("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QString AppDelegate::restartScript(qint64 pid, const QString& executablePath) {
+    return QStringLiteral("while /bin/kill -0 ") + QString::number(pid) +
+           QStringLiteral(" 2>/dev/null; do /bin/sleep 0.1; done; exec ") + shellQuoted(executablePath);
+}
+
+void AppDelegate::restartApp() {
+    const qint64 pid = QCoreApplication::applicationPid();
+    const QString script = restartScript(pid, QCoreApplication::applicationFilePath());
+    if (!QProcess::startDetached(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script})) {
+        Log::error(QStringLiteral("重新启动失败，已保持运行：") + QStringLiteral("无法启动 /bin/sh"));
+        return;
+    }
+    Log::info(QStringLiteral("重新启动：旧进程 ") + QString::number(pid) +
+              QStringLiteral(" 即将退出，等它退完再拉新的。"));
+    QCoreApplication::quit();
+}

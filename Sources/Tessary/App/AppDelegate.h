@@ -1,0 +1,48 @@
+#pragma once
+
+#include "TessaryCore/LaunchOptions.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+
+// Root owner of the running program: parses the switches, runs the launch sequence,
+// owns the tray icon with its menu, the capture coordinator and the hot-key controller.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit AppDelegate(const QStringList& arguments, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    const tessary::LaunchOptions& options() const { return m_options; }
+    QMenu* menu() const { return m_menu.get(); }
+    QSystemTrayIcon* statusItem() const { return m_statusItem.get(); }
+
+    void applicationDidFinishLaunching();
+    void startCapture();
+    void restartApp();
+    void rebuildMenu();
+    void logStartupDiagnostics();
+
+    // The restart script: waits for this process to exit, then starts the executable again.
+    static QString restartScript(qint64 pid, const QString& executablePath);
+    static QString shellQuoted(const QString& text);
+
+private:
+    void setUpStatusItem();
+    void applyAppearanceSwitch();
+
+    QStringList m_arguments;
+    tessary::LaunchOptions m_options;
+    std::unique_ptr<QSystemTrayIcon> m_statusItem;
+    std::unique_ptr<QMenu> m_menu;
+    QPointer<QAction> m_permissionMenuItem;
+    QPointer<QAction> m_updateMenuItem;
+    bool m_trayNoticeShown = false;
+};

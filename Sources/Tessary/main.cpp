@@ -1,0 +1,3 @@
+#include "App/AppMain.h"
+
+int main(int argc, char** argv) { return AppMain::run(argc, argv); }
