@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Platform/Fake/FakeCapturePermission.h"
+#include "Platform/Fake/FakeDisplayCapture.h"
+#include "Platform/Fake/FakeFrontmostWindow.h"
+#include "Platform/Fake/FakeWindowList.h"
+#include "Platform/Platform.h"
+
+// Deterministic backend for tests and headless runs: the screens Qt reports (offscreen platform)
+// with fixture or pattern images, a scripted window list, a permission that can refuse.
+class FakePlatform : public Platform {
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+
+    // The process-wide backend if it is the fake one, else null.
+    static FakePlatform* current();
+
+    QString name() const override { return QStringLiteral("fake"); }
+
+    DisplayCapture& displayCapture() override { return m_displayCapture; }
+    WindowList& windowList() override { return m_windowList; }
+    FrontmostWindow& frontmostWindow() override { return m_frontmostWindow; }
+    CapturePermission& capturePermission() override { return m_capturePermission; }
+
+    FakeDisplayCapture& fakeDisplayCapture() { return m_displayCapture; }
+    FakeWindowList& fakeWindowList() { return m_windowList; }
+    FakeFrontmostWindow& fakeFrontmostWindow() { return m_frontmostWindow; }
+    FakeCapturePermission& fakeCapturePermission() { return m_capturePermission; }
+
+private:
+    FakeDisplayCapture m_displayCapture;
+    FakeWindowList m_windowList;
+    FakeFrontmostWindow m_frontmostWindow;
+    FakeCapturePermission m_capturePermission;
+};
