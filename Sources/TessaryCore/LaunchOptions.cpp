@@ -167,6 +167,9 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments) {
     options.devAlignConfirmAfter = number("--dev-align-confirm-after");
     options.devOpenPreferences = flag("--dev-open-preferences", arguments);
     options.devStartRecording = flag("--dev-start-recording", arguments);
+    if (auto text = value("--dev-record-hotkey", arguments)) {
+        options.devRecordHotKey = HotKeyCombination::fromPersistedString(*text);
+    }
     options.devWindowShotPath = value("--dev-window-shot", arguments);
     options.devWindowShotAfter = number("--dev-window-shot-after");
     options.devLaunchAtLogin = value("--dev-launch-at-login", arguments);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TessaryCore/Geometry.h"
+#include "TessaryCore/HotKeyCombination.h"
 
 #include <optional>
 #include <string>
@@ -29,6 +30,7 @@ struct LaunchOptions {
     std::optional<double> devAlignConfirmAfter;
     bool devOpenPreferences = false;
     bool devStartRecording = false;
+    std::optional<HotKeyCombination> devRecordHotKey;
     std::optional<std::string> devWindowShotPath;
     std::optional<double> devWindowShotAfter;
     std::optional<std::string> devLaunchAtLogin;
