@@ -1,0 +1,251 @@
+#include "Output/ImageSaver.h"
+
+#include "App/Log.h"
+#include "Output/PngEncoder.h"
+#include "TessaryCore/SaveNaming.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QPointer>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+
+namespace {
+
+QString encodingFailure() {
+    return QStringLiteral("保存失败：无法生成 PNG 数据。");
+}
+
+std::optional<QString> existingDirectory(const QString& path) {
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+QString desktopDirectory() {
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    return QFileInfo(desktop).isDir() ? desktop : QString();
+}
+
+// Rename that fails instead of replacing; EEXIST tells the caller to pick the next name.
+bool renameNoReplace(const QString& from, const QString& to, int* error) {
+    const QByteArray a = QFile::encodeName(from);
+    const QByteArray b = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    *error = errno;
+    return false;
+}
+
+} // namespace
+
+std::optional<QString> ImageSaver::Preference::defaultDirectory() {
+    QSettings settings;
+    const QVariant value = settings.value(QLatin1String(defaultDirectoryKey));
+    return value.typeId() == QMetaType::QString ? existingDirectory(value.toString()) : std::nullopt;
+}
+
+void ImageSaver::Preference::setDefaultDirectory(const std::optional<QString>& directory) {
+    QSettings settings;
+    if (directory) {
+        settings.setValue(QLatin1String(defaultDirectoryKey), *directory);
+    } else {
+        settings.remove(QLatin1String(defaultDirectoryKey));
+    }
+}
+
+bool ImageSaver::Preference::alwaysAskWhereToSave() {
+    QSettings settings;
+    const QVariant value = settings.value(QLatin1String(alwaysAskKey));
+    if (!value.isValid()) {
+        return true;
+    }
+    // INI files store flags as text; anything unreadable keeps the safe default.
+    const QString text = value.toString().trimmed().toLower();
+    if (text == QLatin1String("true") || text == QLatin1String("1")) {
+        return true;
+    }
+    if (text == QLatin1String("false") || text == QLatin1String("0")) {
+        return false;
+    }
+    return true;
+}
+
+void ImageSaver::Preference::setAlwaysAskWhereToSave(bool ask) {
+    QSettings settings;
+    settings.setValue(QLatin1String(alwaysAskKey), ask);
+}
+
+QString ImageSaver::Preference::resolvedDirectory() {
+    if (auto directory = defaultDirectory()) {
+        return *directory;
+    }
+    const QString desktop = desktopDirectory();
+    return desktop.isEmpty() ? QDir::homePath() : desktop;
+}
+
+QString ImageSaver::suggestedFileStem(const QDateTime& date) {
+    const auto point =
+        std::chrono::system_clock::time_point(std::chrono::milliseconds(date.toMSecsSinceEpoch()));
+    return QString::fromStdString(tessary::SaveNaming::suggestedFileStem(point));
+}
+
+bool ImageSaver::writeData(const QByteArray& png, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit()) {
+        Log::error(QStringLiteral("保存失败：") + file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool ImageSaver::write(const QImage& image, const QString& path) {
+    const QByteArray png = PngEncoder::encode(image);
+    if (png.isEmpty()) {
+        Log::error(encodingFailure());
+        return false;
+    }
+    return writeData(png, path);
+}
+
+ImageSaver::NewFileResult ImageSaver::writeNewFile(const QByteArray& png, const QString& directory,
+                                                   const QString& stem) {
+    const QDir dir(directory);
+    if (!dir.exists()) {
+        return {std::nullopt, QStringLiteral("目录不存在：") + directory};
+    }
+    QTemporaryFile temporary(dir.filePath(QStringLiteral(".tessary-XXXXXX.png.part")));
+    temporary.setAutoRemove(true);
+    if (!temporary.open() || temporary.write(png) != png.size() || !temporary.flush()) {
+        return {std::nullopt, temporary.errorString()};
+    }
+    ::fsync(temporary.handle());
+    // Another program may create the chosen name between the check and the rename; the
+    // no-replace rename refuses then, and the next free name is tried.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name = tessary::SaveNaming::uniqueFileName(
+            stem.toStdString(), "png",
+            [&dir](const std::string& candidate) { return dir.exists(QString::fromStdString(candidate)); });
+        const QString target = dir.filePath(QString::fromStdString(name));
+        int error = 0;
+        if (renameNoReplace(temporary.fileName(), target, &error)) {
+            temporary.setAutoRemove(false);
+            QFile::setPermissions(target,
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+            return {target, QString()};
+        }
+        if (error != EEXIST) {
+            return {std::nullopt, QString::fromLocal8Bit(std::strerror(error))};
+        }
+    }
+    return {std::nullopt, QStringLiteral("找不到可用的文件名")};
+}
+
+ImageSaver::Location ImageSaver::saveToDefaultDirectory(const QImage& image) {
+    const QString directory = Preference::resolvedDirectory();
+    const QByteArray png = PngEncoder::encode(image);
+    if (png.isEmpty()) {
+        Log::error(encodingFailure());
+        return std::nullopt;
+    }
+    const NewFileResult result =
+        writeNewFile(png, directory, suggestedFileStem(QDateTime::currentDateTime()));
+    if (result.path) {
+        Log::info(QStringLiteral("已直接保存到默认目录：") + *result.path);
+        return result.path;
+    }
+    Log::error(QStringLiteral("保存失败：") + result.error);
+    Log::error(QStringLiteral("默认目录写入失败（") + directory +
+               QStringLiteral("），退回保存面板让用户自己挑位置。"));
+    return presentSavePanel(image);
+}
+
+ImageSaver::Location ImageSaver::presentSavePanel(const QImage& image, QWidget* parent) {
+    QString initial;
+    if (auto directory = Preference::defaultDirectory()) {
+        initial = *directory;
+    } else {
+        QSettings settings;
+        initial = settings.value(QLatin1String(Preference::lastDirectoryKey)).toString();
+        if (initial.isEmpty()) {
+            initial = desktopDirectory();
+        }
+    }
+    const QString name = suggestedFileStem(QDateTime::currentDateTime()) + QStringLiteral(".png");
+    const QString start = initial.isEmpty() ? name : QDir(initial).filePath(name);
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent, QString(), start, QStringLiteral("PNG (*.png)"));
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    {
+        QSettings settings;
+        settings.setValue(QLatin1String(Preference::lastDirectoryKey), QFileInfo(chosen).absolutePath());
+    }
+    if (!write(image, chosen)) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+void ImageSaver::saveToDefaultDirectoryAsync(const QImage& image, QObject* context,
+                                             std::function<void(Location)> done) {
+    QPointer<QObject> guard(context);
+    const QString directory = Preference::resolvedDirectory();
+    const QString stem = suggestedFileStem(QDateTime::currentDateTime());
+    auto future = QtConcurrent::run([image, directory, stem] {
+        const QByteArray png = PngEncoder::encode(image);
+        if (png.isEmpty()) {
+            return NewFileResult{std::nullopt, QString()};
+        }
+        return writeNewFile(png, directory, stem);
+    });
+    future.then(
+        QCoreApplication::instance(), [guard, image, directory, done = std::move(done)](NewFileResult r) {
+            if (r.path) {
+                Log::info(QStringLiteral("已直接保存到默认目录：") + *r.path);
+                if (guard && done) {
+                    done(r.path);
+                }
+                return;
+            }
+            Log::error(r.error.isEmpty() ? encodingFailure() : QStringLiteral("保存失败：") + r.error);
+            Log::error(QStringLiteral("默认目录写入失败（") + directory +
+                       QStringLiteral("），退回保存面板让用户自己挑位置。"));
+            // The picture is never dropped: the panel lets the user put it somewhere else.
+            const Location location = presentSavePanel(image);
+            if (guard && done) {
+                done(location);
+            }
+        });
+}
+
+void ImageSaver::writeAsync(const QImage& image, const QString& path, QObject* context,
+                            std::function<void(bool)> done) {
+    QPointer<QObject> guard(context);
+    auto future = QtConcurrent::run([image] { return PngEncoder::encode(image); });
+    future.then(QCoreApplication::instance(), [guard, path, done = std::move(done)](const QByteArray& png) {
+        bool written = false;
+        if (png.isEmpty()) {
+            Log::error(encodingFailure());
+        } else {
+            written = writeData(png, path);
+        }
+        if (guard && done) {
+            done(written);
+        }
+    });
+}
