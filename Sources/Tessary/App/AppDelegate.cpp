@@ -41,7 +41,8 @@ QString lastPieceOfSwitch(const QStringList& arguments, const QString& prefix) {
 } // namespace
 
 AppDelegate::AppDelegate(const QStringList& arguments, QObject* parent)
-    : QObject(parent), m_arguments(arguments), m_options(tessary::LaunchOptions::parse(toStdArguments(arguments))) {}
+    : QObject(parent), m_arguments(arguments),
+      m_options(tessary::LaunchOptions::parse(toStdArguments(arguments))) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -78,7 +79,8 @@ void AppDelegate::applyAppearanceSwitch() {
     if (!present) {
         return;
     }
-    const bool dark = lastPieceOfSwitch(m_arguments, QStringLiteral("--dev-appearance=")) == QLatin1String("dark");
+    const bool dark =
+        lastPieceOfSwitch(m_arguments, QStringLiteral("--dev-appearance=")) == QLatin1String("dark");
     QPalette palette;
     if (dark) {
         palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2d));
@@ -148,10 +150,10 @@ void AppDelegate::rebuildMenu() {
 }
 
 void AppDelegate::logStartupDiagnostics() {
-    Log::info(QStringLiteral("启动完成 · 界面语言=") + L10n::rawValue(L10n::effective()) + QStringLiteral(" · ") +
-              QStringLiteral("热键=") + QStringLiteral("注册失败") + QStringLiteral(" · ") +
-              QStringLiteral("屏幕录制权限=") + QStringLiteral("已授权") + QStringLiteral(" · ") +
-              QStringLiteral("开机自启=") + QStringLiteral("已关"));
+    Log::info(QStringLiteral("启动完成 · 界面语言=") + L10n::rawValue(L10n::effective()) +
+              QStringLiteral(" · ") + QStringLiteral("热键=") + QStringLiteral("注册失败") +
+              QStringLiteral(" · ") + QStringLiteral("屏幕录制权限=") + QStringLiteral("已授权") +
+              QStringLiteral(" · ") + QStringLiteral("开机自启=") + QStringLiteral("已关"));
 }
 
 void AppDelegate::startCapture() {}

@@ -62,7 +62,7 @@ int run(int argc, char** argv) {
     const bool scripted = hasDevSwitch(argc, argv);
     if (!scripted) {
         const auto request = hasArgument(argc, argv, "--capture-now") ? SingleInstance::Request::captureNow
-                                                                       : SingleInstance::Request::activate;
+                                                                      : SingleInstance::Request::activate;
         if (SingleInstance::forward(request)) {
             return 0;
         }

@@ -123,7 +123,9 @@ void L10n::setOverride(std::optional<Language> language) {
     Q_EMIT notifier()->languageDidChange();
 }
 
-QString L10n::text(const QString& key) { return text(effective(), key); }
+QString L10n::text(const QString& key) {
+    return text(effective(), key);
+}
 
 QString L10n::text(Language language, const QString& key) {
     const Table& table = tableFor(language);

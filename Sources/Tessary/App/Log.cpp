@@ -63,9 +63,15 @@ void write(const char* level, const QString& text) {
 
 namespace Log {
 
-void info(const QString& text) { write("info", text); }
-void notice(const QString& text) { write("notice", text); }
-void error(const QString& text) { write("error", text); }
+void info(const QString& text) {
+    write("info", text);
+}
+void notice(const QString& text) {
+    write("notice", text);
+}
+void error(const QString& text) {
+    write("error", text);
+}
 
 void setFilePath(const QString& path) {
     QMutexLocker locker(&logMutex());

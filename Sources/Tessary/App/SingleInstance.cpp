@@ -27,7 +27,8 @@ QString SingleInstance::socketPath() {
 }
 
 QByteArray SingleInstance::encode(Request request) {
-    return request == Request::captureNow ? QByteArrayLiteral("capture-now\n") : QByteArrayLiteral("activate\n");
+    return request == Request::captureNow ? QByteArrayLiteral("capture-now\n")
+                                          : QByteArrayLiteral("activate\n");
 }
 
 std::optional<SingleInstance::Request> SingleInstance::decode(const QByteArray& message) {

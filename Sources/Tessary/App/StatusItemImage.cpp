@@ -28,7 +28,8 @@ QIcon load(const QString& directory) {
 }
 
 QString missingMessage(const QString& checkedDirectory) {
-    return QStringLiteral("缺少菜单栏图标 MenuBarLogo.png / MenuBarLogo@2x.png，") + QStringLiteral("查过：") +
+    return QStringLiteral("缺少菜单栏图标 MenuBarLogo.png / MenuBarLogo@2x.png，") +
+           QStringLiteral("查过：") +
            (checkedDirectory.isEmpty() ? QStringLiteral("（无 Resources）") : checkedDirectory) +
            QStringLiteral("。") + QStringLiteral("这是打包错误，检查 build-app.sh 有没有把 Resources/") +
            QStringLiteral("MenuBarLogo") + QStringLiteral("*.png 拷进包里");
