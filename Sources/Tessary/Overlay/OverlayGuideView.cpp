@@ -1,0 +1,76 @@
+#include "Overlay/OverlayGuideView.h"
+
+#include "App/CoordinateSpace.h"
+#include "App/Theme.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+OverlayGuideView::OverlayGuideView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+QRect OverlayGuideView::crosshairArea(const std::optional<tessary::Point>& center) const {
+    if (!center) {
+        return {};
+    }
+    const QPointF c = CoordinateSpace::toWidget(*center, height());
+    const double half = crosshairLength / 2;
+    const QRectF horizontal(c.x() - half, c.y() - crosshairThickness / 2, crosshairLength,
+                            crosshairThickness);
+    const QRectF vertical(c.x() - crosshairThickness / 2, c.y() - half, crosshairThickness, crosshairLength);
+    return horizontal.toAlignedRect().united(vertical.toAlignedRect()).adjusted(-1, -1, 1, 1);
+}
+
+QRegion OverlayGuideView::borderArea(const std::optional<tessary::Rect>& rect) const {
+    if (!rect || rect->isEmpty()) {
+        return {};
+    }
+    const QRect r = CoordinateSpace::toWidget(*rect, height()).toAlignedRect();
+    const int pad = 2;
+    return QRegion(r.adjusted(-pad, -pad, pad, pad)).subtracted(QRegion(r.adjusted(pad, pad, -pad, -pad)));
+}
+
+void OverlayGuideView::setCrosshair(const std::optional<tessary::Point>& center) {
+    if (center == crosshair_) {
+        return;
+    }
+    QRegion dirty(crosshairArea(crosshair_));
+    crosshair_ = center;
+    dirty += crosshairArea(crosshair_);
+    update(dirty);
+}
+
+void OverlayGuideView::showWindowBorder(const std::optional<tessary::Rect>& rect) {
+    const std::optional<tessary::Rect> next = rect && !rect->isEmpty() ? rect : std::nullopt;
+    if (next == windowBorder_) {
+        return;
+    }
+    QRegion dirty = borderArea(windowBorder_);
+    windowBorder_ = next;
+    dirty += borderArea(windowBorder_);
+    update(dirty);
+}
+
+void OverlayGuideView::paintEvent(QPaintEvent*) {
+    if (!crosshair_ && !windowBorder_) {
+        return;
+    }
+    QPainter painter(this);
+    const QColor color = Theme::selectionBorder();
+    if (crosshair_) {
+        const QPointF c = CoordinateSpace::toWidget(*crosshair_, height());
+        const double half = crosshairLength / 2;
+        painter.fillRect(
+            QRectF(c.x() - half, c.y() - crosshairThickness / 2, crosshairLength, crosshairThickness), color);
+        painter.fillRect(
+            QRectF(c.x() - crosshairThickness / 2, c.y() - half, crosshairThickness, crosshairLength), color);
+    }
+    if (windowBorder_) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(color, windowBorderWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(CoordinateSpace::toWidget(*windowBorder_, height()));
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Overlay/ToolKind.h"
+
+class SelectionCanvasView;
+
+// What a selection canvas tells the capture session. The canvas holds its delegate weakly:
+// the implementing class must also derive from QObject.
+class SelectionCanvasDelegate {
+public:
+    virtual ~SelectionCanvasDelegate() = default;
+
+    // A press started a new selection on `canvas`.
+    virtual void selectionCanvasDidBeginSelection(SelectionCanvasView* canvas) = 0;
+    // A toolbar action the session carries out (translate, ocr, qrCode, scrollingCapture, save, pin,
+    // cancel, confirm).
+    virtual void selectionCanvasDidInvoke(SelectionCanvasView* canvas, ToolKind tool) = 0;
+    // Return or Enter with a selection.
+    virtual void confirm(SelectionCanvasView* canvas) = 0;
+    // Escape: end the session without output.
+    virtual void finish() = 0;
+};
