@@ -8,13 +8,15 @@ constexpr double minimumAlpha = 0.01;
 constexpr double minimumSide = 16;
 } // namespace
 
+// Both conversions return standardized rectangles: a negative width or height describes the same area.
 Rect appKitRect(const Rect& cgGlobal, double primaryDisplayHeight) {
-    return {cgGlobal.minX(), primaryDisplayHeight - cgGlobal.maxY(), cgGlobal.width, cgGlobal.height};
+    const Rect r = cgGlobal.standardized();
+    return {r.x, primaryDisplayHeight - r.maxY(), r.width, r.height};
 }
 
 Rect canvasRect(const Rect& appKitGlobal, const Rect& screenFrame) {
-    return {appKitGlobal.minX() - screenFrame.minX(), appKitGlobal.minY() - screenFrame.minY(),
-            appKitGlobal.width, appKitGlobal.height};
+    const Rect r = appKitGlobal.standardized();
+    return {r.x - screenFrame.minX(), r.y - screenFrame.minY(), r.width, r.height};
 }
 
 std::vector<OnScreenWindow> candidateWindows(const std::vector<WindowDescription>& descriptions,
