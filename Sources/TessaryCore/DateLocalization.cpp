@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -22,18 +23,23 @@
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 #include <unicode/uchar.h>
+#include <unicode/utf16.h>
 
 namespace tessary::DateLocalization {
 
 namespace {
 
 // Capture-group indexes; 0 means the expression has no such group.
+// What an expression's match begins with (after its look-behind).
+enum Opening : unsigned { digit = 1, weekdayName = 2, monthName = 4 };
+
 struct Pattern {
     std::unique_ptr<icu::RegexPattern> regex;
     int weekday = 0;
     int month = 0;
     int day = 0;
     int year = 0;
+    unsigned openings = 0;
 };
 
 std::unique_ptr<icu::RegexPattern> compile(const char16_t* expression) {
@@ -56,15 +62,15 @@ const std::array<Pattern, 3>& patterns() {
         // [weekday] day month [year]
         {compile(
              uR"((?<![\p{L}\p{N}])(?:(Mon(?:day)?|Tue(?:s(?:day)?)?|Wed(?:nesday)?|Thu(?:r(?:s(?:day)?)?)?|Fri(?:day)?|Sat(?:urday)?|Sun(?:day)?)\.?,?\s+)?(\d{1,2})(?:st|nd|rd|th)?\s+(Jan(?:uary)?|Feb(?:ruary)?|Mar(?:ch)?|Apr(?:il)?|May|June?|July?|Aug(?:ust)?|Sep(?:t(?:ember)?)?|Oct(?:ober)?|Nov(?:ember)?|Dec(?:ember)?)\.?(?:,?\s+(\d{4}))?(?![\p{L}\p{N}]))"),
-         1, 3, 2, 4},
+         1, 3, 2, 4, digit | weekdayName},
         // [weekday] month day [year]
         {compile(
              uR"((?<![\p{L}\p{N}])(?:(Mon(?:day)?|Tue(?:s(?:day)?)?|Wed(?:nesday)?|Thu(?:r(?:s(?:day)?)?)?|Fri(?:day)?|Sat(?:urday)?|Sun(?:day)?)\.?,?\s+)?(Jan(?:uary)?|Feb(?:ruary)?|Mar(?:ch)?|Apr(?:il)?|May|June?|July?|Aug(?:ust)?|Sep(?:t(?:ember)?)?|Oct(?:ober)?|Nov(?:ember)?|Dec(?:ember)?)\.?\s+(\d{1,2})(?:st|nd|rd|th)?(?:,?\s+(\d{4}))?(?![\p{L}\p{N}]))"),
-         1, 2, 3, 4},
+         1, 2, 3, 4, weekdayName | monthName},
         // month year
         {compile(
              uR"((?<![\p{L}\p{N}])(Jan(?:uary)?|Feb(?:ruary)?|Mar(?:ch)?|Apr(?:il)?|May|June?|July?|Aug(?:ust)?|Sep(?:t(?:ember)?)?|Oct(?:ober)?|Nov(?:ember)?|Dec(?:ember)?)\.?,?\s+(\d{4})(?![\p{L}\p{N}]))"),
-         0, 1, 0, 2},
+         0, 1, 0, 2, monthName},
     }};
     return table;
 }
@@ -118,9 +124,10 @@ public:
     bool isEnglish() const { return english_; }
 
     // The date rendered with the skeleton, or nothing when the components do not name a real
-    // day of the Gregorian calendar.
+    // day of the Gregorian calendar. Without `render` the result is empty but present exactly
+    // when a rendering would be.
     std::optional<icu::UnicodeString> format(std::int64_t year, int month, std::int64_t day,
-                                             const icu::UnicodeString& skeleton) {
+                                             const icu::UnicodeString& skeleton, bool render) {
         const std::lock_guard lock(mutex_);
         if (!prepare()) {
             return std::nullopt;
@@ -134,7 +141,9 @@ public:
             return std::nullopt;
         }
         icu::UnicodeString rendered;
-        formatter->format(*date, rendered);
+        if (render) {
+            formatter->format(*date, rendered);
+        }
         return rendered;
     }
 
@@ -254,26 +263,113 @@ struct Match {
     std::array<int32_t, 5> groupEnd{};
 };
 
+// A character of a weekday or month name folded to lower-case ASCII; '*' for one that
+// case-insensitive matching might fold into ASCII letters (U+017F, ligatures); 0 for one that
+// can be no part of a name.
+char nameLetter(UChar32 c) {
+    if (c < 0x80) {
+        const auto lower = static_cast<char>(c | 0x20);
+        return lower >= 'a' && lower <= 'z' ? lower : 0;
+    }
+    return u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_CASEFOLDED) ? '*' : 0;
+}
+
+// Whether a match of an expression with these openings can start at `index`. Every expression
+// begins with a look-behind rejecting a preceding letter or number, then a digit or a weekday or
+// month name, all names three letters or longer. Trying the expressions only where this holds
+// gives the matches a full search would, many times faster: ICU cannot skip ahead by itself past
+// a leading look-behind, and trying a dozen case-insensitive names at every position is slow.
+bool mayOpenAt(const char16_t* chars, int32_t length, int32_t index, unsigned openings) {
+    UChar32 c = 0;
+    if (index > 0) {
+        int32_t before = index;
+        U16_PREV(chars, 0, before, c);
+        if ((U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_N_MASK)) != 0) {
+            return false;
+        }
+    }
+    int32_t at = index;
+    U16_NEXT(chars, at, length, c);
+    if ((openings & digit) != 0 && u_isdigit(c)) {
+        return true;
+    }
+    std::array<char, 3> key{};
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (i > 0) {
+            if (at >= length) {
+                return false;
+            }
+            U16_NEXT(chars, at, length, c);
+        }
+        key[i] = nameLetter(c);
+        if (key[i] == '*') {
+            return true;
+        }
+        if (key[i] == 0) {
+            return false;
+        }
+    }
+    const auto packed = [](char a, char b, char c) {
+        return static_cast<std::uint32_t>(a) << 16 | static_cast<std::uint32_t>(b) << 8 |
+               static_cast<std::uint32_t>(c);
+    };
+    static constexpr std::array<std::string_view, 7> weekdays{"mon", "tue", "wed", "thu",
+                                                              "fri", "sat", "sun"};
+    static constexpr std::array<std::string_view, 12> months{"jan", "feb", "mar", "apr", "may", "jun",
+                                                             "jul", "aug", "sep", "oct", "nov", "dec"};
+    const std::uint32_t prefix = packed(key[0], key[1], key[2]);
+    const auto among = [&](const auto& names) {
+        return std::any_of(names.begin(), names.end(), [&](std::string_view name) {
+            return packed(name[0], name[1], name[2]) == prefix;
+        });
+    };
+    return ((openings & weekdayName) != 0 && among(weekdays)) ||
+           ((openings & monthName) != 0 && among(months));
+}
+
 std::vector<Match> findAll(const Pattern& pattern, const icu::UnicodeString& text) {
     std::vector<Match> matches;
+    std::unique_ptr<icu::RegexMatcher> matcher;
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::RegexMatcher> matcher(pattern.regex->matcher(text, status));
-    if (U_FAILURE(status)) {
-        return matches;
-    }
-    const int32_t groups = std::min<int32_t>(matcher->groupCount(), 4);
-    while (matcher->find(status) && U_SUCCESS(status)) {
+    const char16_t* chars = text.getBuffer();
+    const int32_t length = text.length();
+    int32_t index = 0;
+    while (index < length) {
+        if (!mayOpenAt(chars, length, index, pattern.openings)) {
+            U16_FWD_1(chars, index, length);
+            continue;
+        }
+        if (!matcher) {
+            matcher.reset(pattern.regex->matcher(text, status));
+            if (U_FAILURE(status)) {
+                break;
+            }
+            // Look-around sees the whole text, as in a search over its whole length.
+            matcher->useTransparentBounds(true);
+            matcher->useAnchoringBounds(false);
+        }
+        matcher->region(index, length, status);
+        const bool found = U_SUCCESS(status) && matcher->lookingAt(status);
+        if (U_FAILURE(status)) {
+            break;
+        }
+        if (!found) {
+            U16_FWD_1(chars, index, length);
+            continue;
+        }
         Match match;
         match.start = matcher->start(status);
         match.end = matcher->end(status);
+        const int32_t groups = std::min<int32_t>(matcher->groupCount(), 4);
         for (int32_t group = 1; group <= groups; ++group) {
             match.groupStart[group] = matcher->start(group, status);
             match.groupEnd[group] = matcher->end(group, status);
         }
-        if (U_FAILURE(status)) {
+        if (U_FAILURE(status) || match.end <= index) {
             break;
         }
         matches.push_back(match);
+        index = match.end;
     }
     return matches;
 }
@@ -286,7 +382,8 @@ std::optional<icu::UnicodeString> group(const Match& match, int index, const icu
 }
 
 std::optional<icu::UnicodeString> format(const Match& match, const Pattern& pattern,
-                                         const icu::UnicodeString& text, TargetFormatter& formatter) {
+                                         const icu::UnicodeString& text, TargetFormatter& formatter,
+                                         bool render) {
     const auto monthText = group(match, pattern.month, text);
     if (!monthText) {
         return std::nullopt;
@@ -315,7 +412,7 @@ std::optional<icu::UnicodeString> format(const Match& match, const Pattern& patt
     if (showWeekday) {
         skeleton.append(u"EEE");
     }
-    return formatter.format(year.value_or(2000), *month, day.value_or(1), skeleton);
+    return formatter.format(year.value_or(2000), *month, day.value_or(1), skeleton, render);
 }
 
 struct Range {
@@ -338,10 +435,10 @@ bool overlapsSettled(const Pass& pass, const Match& match) {
     });
 }
 
-// Converts the pattern's dates in the pass, each replaced by its rendering or, when `render` is
-// false, by one space. Returns whether anything was converted.
-bool apply(const Pattern& pattern, Pass& pass, TargetFormatter& formatter, bool render) {
-    const std::vector<Match> matches = findAll(pattern, pass.text);
+// Converts the dates among the pattern's matches in the pass, each replaced by its rendering or,
+// when `render` is false, by one space. Returns whether anything was converted.
+bool apply(const Pattern& pattern, const std::vector<Match>& matches, Pass& pass, TargetFormatter& formatter,
+           bool render) {
     if (matches.empty()) {
         return false;
     }
@@ -351,7 +448,7 @@ bool apply(const Pattern& pattern, Pass& pass, TargetFormatter& formatter, bool 
         if (overlapsSettled(pass, match)) {
             continue;
         }
-        if (auto rendered = format(match, pattern, pass.text, formatter)) {
+        if (auto rendered = format(match, pattern, pass.text, formatter, render)) {
             replacements.emplace_back(match, render ? std::move(*rendered) : icu::UnicodeString(u' '));
         } else {
             kept.push_back({match.start, match.end});
@@ -403,15 +500,17 @@ std::optional<Result> localize(std::string_view text, std::string_view target) {
         return std::nullopt;
     }
     Pass current{UnicodeText::toUtf16(text), {}};
-    // The remainder is matched on its own: from the first conversion on it holds spaces where the
-    // text holds renderings.
+    // The remainder is matched on its own once the first conversion has put spaces in it where
+    // the text holds renderings; until then the two are the same.
     Pass remainder = current;
     bool converted = false;
     for (const Pattern& pattern : patterns()) {
-        if (apply(pattern, current, *formatter, true)) {
+        const std::vector<Match> matches = findAll(pattern, current.text);
+        const bool diverged = converted;
+        if (apply(pattern, matches, current, *formatter, true)) {
             converted = true;
         }
-        apply(pattern, remainder, *formatter, false);
+        apply(pattern, diverged ? findAll(pattern, remainder.text) : matches, remainder, *formatter, false);
     }
     if (!converted) {
         return std::nullopt;
@@ -421,6 +520,28 @@ std::optional<Result> localize(std::string_view text, std::string_view target) {
     };
     return Result{UnicodeText::toUtf8(current.text),
                   UnicodeText::toUtf8(UnicodeText::trimmed(remainder.text, trimmable))};
+}
+
+std::vector<std::pair<std::int32_t, std::int32_t>> detail::matchRanges(std::string_view text, int pattern,
+                                                                       bool plainSearch) {
+    std::vector<std::pair<std::int32_t, std::int32_t>> ranges;
+    if (pattern < 0 || pattern >= static_cast<int>(patterns().size())) {
+        return ranges;
+    }
+    const Pattern& chosen = patterns()[static_cast<std::size_t>(pattern)];
+    const icu::UnicodeString utf16 = UnicodeText::toUtf16(text);
+    if (!plainSearch) {
+        for (const Match& match : findAll(chosen, utf16)) {
+            ranges.emplace_back(match.start, match.end);
+        }
+        return ranges;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::RegexMatcher> matcher(chosen.regex->matcher(utf16, status));
+    while (U_SUCCESS(status) && matcher->find(status) && U_SUCCESS(status)) {
+        ranges.emplace_back(matcher->start(status), matcher->end(status));
+    }
+    return ranges;
 }
 
 std::optional<std::int64_t> decimalValue(std::string_view text) {

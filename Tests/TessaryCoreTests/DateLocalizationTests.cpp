@@ -175,6 +175,31 @@ TEST(DateLocalizationTest, ConcurrentCallersGetTheSameResults) {
     EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 
+TEST(DateLocalizationTest, FastScanFindsWhatAPlainSearchFinds) {
+    const char* texts[] = {
+        "Mon, 6 May 2024 and Tue 7 May, then June 2024",
+        "\u017Fept 2024 and \u017Fat 6 May 2024", // long s folds to s
+        "Augu\uFB06 6th 2024",                    // the st ligature folds to st
+        "\u212Aey 1 Jan 2024",
+        "\u0345May 2024 x\u0301May 2024 \u00B2May 2024",
+        "\U0001D400May 2024 \U0001F600May 2024 \xed\xa0\x80May 2024",
+        "AMay 2024 May 20245 16 May 20245 2024 Sept",
+        "\uFF16 May \uFF12\uFF10\uFF12\uFF14\u0662 Jun",
+        "Mar\nMar 3\tMAR 2024 mar.2024 mar., 2024",
+        "Thurs 6 Mayo 2024 Thursday, May 6 Thur 6 May Tues 7",
+    };
+    std::size_t found = 0;
+    for (const char* text : texts) {
+        for (int pattern = 0; pattern < 3; ++pattern) {
+            const auto fast = DateLocalization::detail::matchRanges(text, pattern, false);
+            EXPECT_EQ(fast, DateLocalization::detail::matchRanges(text, pattern, true))
+                << pattern << ": " << text;
+            found += fast.size();
+        }
+    }
+    EXPECT_GE(found, 20u);
+}
+
 TEST(DateLocalizationTest, DecimalValueReadsDigitsOfAnyScript) {
     struct DecimalCase {
         const char* text;
