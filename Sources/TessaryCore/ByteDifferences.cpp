@@ -1,5 +1,7 @@
 #include "TessaryCore/ByteDifferences.h"
 
+#include <cstdlib>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -9,7 +11,7 @@ namespace tessary::ByteDifferences {
 std::uint64_t plainSum(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        total += static_cast<std::uint64_t>(a[i] > b[i] ? a[i] - b[i] : b[i] - a[i]);
+        total += static_cast<std::uint64_t>(std::abs(int{a[i]} - int{b[i]}));
     }
     return total;
 }

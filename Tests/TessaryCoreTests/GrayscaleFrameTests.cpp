@@ -103,6 +103,43 @@ TEST(FrameSignature, KeepsEveryRowOfAWideFrame) {
     EXPECT_TRUE(signature.row(height).empty());
 }
 
+TEST(FrameSignature, EveryBandWidthAveragesExactly) {
+    // Four-column bands, narrow and wide uneven bands and single bands thousands of pixels wide take
+    // different arithmetic; each must give the truncated mean of its columns.
+    struct Case {
+        std::int64_t width;
+        std::int64_t sampleColumns;
+    };
+    const Case cases[] = {{256, 64}, {8, 2},    {1000, 64}, {255, 64},
+                          {4103, 1}, {4104, 1}, {9000, 2},  {70000, 1}};
+    std::uint32_t state = 12345;
+    for (const auto& c : cases) {
+        const std::int64_t height = 4;
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(c.width * height));
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            state = state * 1664525u + 1013904223u;
+            // Row 0 all 255 and row 1 all 254 push sums to their largest; rows 2 and 3 are random.
+            pixels[i] = i < std::size_t(c.width)       ? 255
+                        : i < std::size_t(2 * c.width) ? 254
+                                                       : std::uint8_t(state >> 24);
+        }
+        const FrameSignature signature(frameOf(c.width, height, pixels), c.sampleColumns);
+        const std::int64_t bands = signature.columnCount();
+        for (std::int64_t y = 0; y < height; ++y) {
+            for (std::int64_t k = 0; k < bands; ++k) {
+                const std::int64_t start = c.width * k / bands;
+                const std::int64_t end = c.width * (k + 1) / bands;
+                std::uint64_t sum = 0;
+                for (std::int64_t x = start; x < end; ++x) {
+                    sum += pixels[static_cast<std::size_t>(y * c.width + x)];
+                }
+                ASSERT_EQ(signature.row(y)[static_cast<std::size_t>(k)], sum / std::uint64_t(end - start))
+                    << c.width << "/" << c.sampleColumns << " row " << y << " band " << k;
+            }
+        }
+    }
+}
+
 TEST(FrameSignature, EqualFramesGiveEqualSignaturesAndHeightsAlwaysShow) {
     std::vector<std::uint8_t> pixels(40 * 6);
     std::iota(pixels.begin(), pixels.end(), std::uint8_t{0});
