@@ -29,10 +29,10 @@ namespace tessary::DateLocalization {
 
 namespace {
 
-// Capture-group indexes; 0 means the expression has no such group.
 // What an expression's match begins with (after its look-behind).
 enum Opening : unsigned { digit = 1, weekdayName = 2, monthName = 4 };
 
+// Capture-group indexes; 0 means the expression has no such group.
 struct Pattern {
     std::unique_ptr<icu::RegexPattern> regex;
     int weekday = 0;
