@@ -88,13 +88,17 @@ std::optional<ScrollStitchSession::Placement> ScrollStitchSession::appendNewCont
     const std::int64_t contentStart = frameTop + sticky.top;
     const std::int64_t contentEnd = frameTop + segment.height - sticky.bottom;
 
+    // A sticky edge that later narrows (it first caught rows that were merely unchanged, then a fast
+    // scroll) can leave the content bounds beyond this frame's own rows; placements are clamped to the
+    // frame's content so that they never name rows outside it.
     std::optional<Placement> placement;
     if (segment.direction >= 0 && contentEnd > segment.contentBottom) {
-        placement = Placement{frameIndex, segment.contentBottom - frameTop,
-                              contentEnd - segment.contentBottom, segment.contentBottom};
+        const std::int64_t start = std::max(segment.contentBottom, contentStart);
+        placement = Placement{frameIndex, start - frameTop, contentEnd - start, start};
         segment.contentBottom = contentEnd;
     } else if (segment.direction <= 0 && contentStart < segment.contentTop) {
-        placement = Placement{frameIndex, sticky.top, segment.contentTop - contentStart, contentStart};
+        const std::int64_t end = std::min(segment.contentTop, contentEnd);
+        placement = Placement{frameIndex, sticky.top, end - contentStart, contentStart};
         segment.contentTop = contentStart;
     }
     if (placement) {

@@ -189,6 +189,40 @@ TEST(ScrollStitchSession, OneFrameSegmentsSurviveOnlyAsTheFirst) {
     }
 }
 
+TEST(ScrollStitchSession, PlacementsStayInsideTheFrameWhenStickyEdgesNarrow) {
+    // A few rows change in place (a spinner), so the first match reports edges at the cap (0.35 × 700 is
+    // 244.99… in floating point, truncated to 244) and trims the content to rows 244…455; then a fast scroll
+    // of 500 rows with no fixed edges at all. The new frame must be placed from its own first row, not from
+    // 45 rows before it.
+    const Page page = noisePage(256, 2000, 28);
+    const Page spinner = noisePage(256, 10, 29);
+    const Page none{256, 0, {}};
+    struct Case {
+        std::int64_t firstTop;
+        std::int64_t shift;
+        Placement placement;
+        std::int64_t stitchedTop; // page row at the top of the stitched segment
+    };
+    for (const Case c : {Case{0, 500, {2, 0, 700, 500}, 0}, Case{1000, -500, {2, 0, 700, -500}, 500}}) {
+        std::vector<GrayscaleFrame> frames{viewport(none, page, c.firstTop, 700, none)};
+        std::vector<std::uint8_t> spinning(frames[0].pixels());
+        std::copy(spinner.pixels.begin(), spinner.pixels.end(), spinning.begin() + 250 * 256);
+        frames.push_back(*GrayscaleFrame::make(256, 700, spinning));
+        frames.push_back(viewport(none, page, c.firstTop + c.shift, 700, none));
+
+        ScrollStitchSession session;
+        session.accept(frames[0]);
+        EXPECT_EQ(session.accept(frames[1]), Outcome::unchanged());
+        EXPECT_EQ(session.detectedSticky(), (StickyEdges{244, 244}));
+        EXPECT_EQ(session.accept(frames[2]), Outcome::appended(c.placement)) << c.shift;
+        const auto segments = session.finish();
+        ASSERT_EQ(segments.size(), 1u);
+        ASSERT_EQ(segments[0].height, 1200);
+        const Page image = scrolltest::render(segments[0], frames);
+        EXPECT_TRUE(std::equal(image.pixels.begin(), image.pixels.end(), page.row(c.stitchedTop))) << c.shift;
+    }
+}
+
 TEST(ScrollStitchSession, StitchesAScrolledPageBackPixelForPixel) {
     // A text page behind a 700-row window with a fixed toolbar and status bar, scrolled unevenly down to
     // its end with pauses and a step back, as a user would.
