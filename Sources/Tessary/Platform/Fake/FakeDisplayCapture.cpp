@@ -19,10 +19,11 @@ int screenIndex(const QString& name) {
     return -1;
 }
 
+// Like Qt's own high-DPI mapping: a screen keeps its top-left, its size grows by the pixel ratio.
 QRect nativeGeometryOf(const QScreen* screen) {
     const QRect g = screen->geometry();
     const qreal dpr = screen->devicePixelRatio();
-    return {qRound(g.x() * dpr), qRound(g.y() * dpr), qRound(g.width() * dpr), qRound(g.height() * dpr)};
+    return {g.topLeft(), QSize(qRound(g.width() * dpr), qRound(g.height() * dpr))};
 }
 
 } // namespace

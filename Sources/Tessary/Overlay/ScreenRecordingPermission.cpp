@@ -1,0 +1,32 @@
+#include "Overlay/ScreenRecordingPermission.h"
+
+#include "App/L10n.h"
+#include "App/Log.h"
+
+namespace ScreenRecordingPermission {
+
+namespace {
+NoticePresenter& presenter() {
+    static NoticePresenter instance;
+    return instance;
+}
+} // namespace
+
+QString guidanceText() {
+    return L10n::text(QStringLiteral("permission.notice"));
+}
+
+void setNoticePresenter(NoticePresenter notice) {
+    presenter() = std::move(notice);
+}
+
+void presentGuidance() {
+    Log::error(QStringLiteral("屏幕录制权限未授权，已提示用户去系统设置开。"));
+    const QString text = guidanceText();
+    if (presenter()) {
+        presenter()(text);
+    }
+    Log::info(QStringLiteral("提示：") + text);
+}
+
+} // namespace ScreenRecordingPermission
