@@ -7,6 +7,8 @@
 class CapturePermission;
 class DisplayCapture;
 class FrontmostWindow;
+class GlobalHotKeys;
+class SystemShortcutTable;
 class WindowList;
 
 // The narrow seam between Tessary and the desktop it runs on. One backend is chosen at run time:
@@ -30,10 +32,9 @@ public:
     virtual FrontmostWindow& frontmostWindow() = 0;
     virtual CapturePermission& capturePermission() = 0;
 
-    // Global hot keys and the system shortcut table join here:
-    //   virtual GlobalHotKeys& globalHotKeys() = 0;
-    //   virtual SystemShortcutTable& systemShortcuts() = 0;
-    // and later the secret store and the login item.
+    virtual GlobalHotKeys& globalHotKeys() = 0;
+    virtual SystemShortcutTable& systemShortcuts() = 0;
+    // The secret store and the login item join here later.
 
 protected:
     Platform() = default;

@@ -3,6 +3,8 @@
 #include "Platform/Fake/FakeCapturePermission.h"
 #include "Platform/Fake/FakeDisplayCapture.h"
 #include "Platform/Fake/FakeFrontmostWindow.h"
+#include "Platform/Fake/FakeGlobalHotKeys.h"
+#include "Platform/Fake/FakeSystemShortcuts.h"
 #include "Platform/Fake/FakeWindowList.h"
 #include "Platform/Platform.h"
 
@@ -22,15 +24,21 @@ public:
     WindowList& windowList() override { return m_windowList; }
     FrontmostWindow& frontmostWindow() override { return m_frontmostWindow; }
     CapturePermission& capturePermission() override { return m_capturePermission; }
+    GlobalHotKeys& globalHotKeys() override { return m_globalHotKeys; }
+    SystemShortcutTable& systemShortcuts() override { return m_systemShortcuts; }
 
     FakeDisplayCapture& fakeDisplayCapture() { return m_displayCapture; }
     FakeWindowList& fakeWindowList() { return m_windowList; }
     FakeFrontmostWindow& fakeFrontmostWindow() { return m_frontmostWindow; }
     FakeCapturePermission& fakeCapturePermission() { return m_capturePermission; }
+    FakeGlobalHotKeys& fakeGlobalHotKeys() { return m_globalHotKeys; }
+    FakeSystemShortcuts& fakeSystemShortcuts() { return m_systemShortcuts; }
 
 private:
     FakeDisplayCapture m_displayCapture;
     FakeWindowList m_windowList;
     FakeFrontmostWindow m_frontmostWindow;
     FakeCapturePermission m_capturePermission;
+    FakeGlobalHotKeys m_globalHotKeys;
+    FakeSystemShortcuts m_systemShortcuts;
 };

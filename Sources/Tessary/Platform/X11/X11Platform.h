@@ -8,6 +8,8 @@ class X11Connection;
 class X11CapturePermission;
 class X11DisplayCapture;
 class X11FrontmostWindow;
+class X11GlobalHotKeys;
+class X11SystemShortcuts;
 class X11WindowList;
 
 // The X11 backend, on Qt's own xcb connection.
@@ -23,6 +25,9 @@ public:
     WindowList& windowList() override;
     FrontmostWindow& frontmostWindow() override;
     CapturePermission& capturePermission() override;
+    // Created on first use (X11PlatformHotKeys.cpp).
+    GlobalHotKeys& globalHotKeys() override;
+    SystemShortcutTable& systemShortcuts() override;
 
 private:
     explicit X11Platform(std::shared_ptr<X11Connection> connection);
@@ -32,4 +37,6 @@ private:
     std::unique_ptr<X11WindowList> m_windowList;
     std::unique_ptr<X11FrontmostWindow> m_frontmostWindow;
     std::unique_ptr<X11CapturePermission> m_capturePermission;
+    std::shared_ptr<X11GlobalHotKeys> m_globalHotKeys;
+    std::shared_ptr<X11SystemShortcuts> m_systemShortcuts;
 };

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "TessaryCore/HotKeyCombination.h"
+
+#include <unordered_set>
+
+// The desktop's own enabled shortcuts as combinations, read afresh on each call. When no table can
+// be read the set is empty (and that is logged), so every combination passes this check.
+namespace SystemHotKeyRegistry {
+std::unordered_set<tessary::HotKeyCombination> enabledCombinations();
+}
