@@ -4,6 +4,8 @@
 #include "App/Log.h"
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
+#include "HotKeys/HotKeyController.h"
+#include "TessaryCore/MenuKey.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,6 +51,8 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::applicationDidFinishLaunching() {
     applyAppearanceSwitch();
     setUpStatusItem();
+    hotKeys().activate();
+    syncHotKeyIntoUI();
     logStartupDiagnostics();
 
     if (m_options.captureImmediately) {
@@ -118,6 +122,9 @@ void AppDelegate::rebuildMenu() {
     auto menu = std::make_unique<QMenu>();
     QAction* capture = menu->addAction(QString());
     MenuIcon::apply(capture, QStringLiteral("crop"), L10n::text(QStringLiteral("menu.capture")));
+    // Shown, never triggered from the menu: the global grab delivers the key.
+    capture->setShortcutContext(Qt::WidgetShortcut);
+    capture->setShortcut(menuShortcut(m_hotKeys ? m_hotKeys->active() : std::nullopt));
     connect(capture, &QAction::triggered, this, &AppDelegate::startCapture);
 
     QAction* permission = menu->addAction(QString());
@@ -157,6 +164,103 @@ void AppDelegate::logStartupDiagnostics() {
 }
 
 void AppDelegate::startCapture() {}
+
+HotKeyController& AppDelegate::hotKeys() {
+    if (!m_hotKeys) {
+        QPointer<AppDelegate> self(this);
+        m_hotKeys = std::make_unique<HotKeyController>([self] {
+            if (self) {
+                self->startCapture();
+            }
+        });
+    }
+    return *m_hotKeys;
+}
+
+void AppDelegate::syncHotKeyIntoUI() {
+    const auto active = hotKeys().active();
+    m_hotKeyDisplay = active ? QString::fromStdString(active->display()) : QString();
+    rebuildMenu();
+}
+
+QKeySequence AppDelegate::menuShortcut(const std::optional<tessary::HotKeyCombination>& combination) {
+    if (!combination) {
+        return {};
+    }
+    const auto character = tessary::MenuKey::character(combination->keyCode);
+    if (!character) {
+        return {};
+    }
+    int key = 0;
+    const char32_t c = *character;
+    if (c >= 0xF704 && c <= 0xF717) {
+        key = Qt::Key_F1 + static_cast<int>(c - 0xF704);
+    } else {
+        switch (c) {
+        case 0x0D:
+            key = Qt::Key_Return;
+            break;
+        case 0x09:
+            key = Qt::Key_Tab;
+            break;
+        case 0x20:
+            key = Qt::Key_Space;
+            break;
+        case 0x08:
+            key = Qt::Key_Backspace;
+            break;
+        case 0x1B:
+            key = Qt::Key_Escape;
+            break;
+        case 0xF729:
+            key = Qt::Key_Home;
+            break;
+        case 0xF72C:
+            key = Qt::Key_PageUp;
+            break;
+        case 0xF728:
+            key = Qt::Key_Delete;
+            break;
+        case 0xF72B:
+            key = Qt::Key_End;
+            break;
+        case 0xF72D:
+            key = Qt::Key_PageDown;
+            break;
+        case 0xF702:
+            key = Qt::Key_Left;
+            break;
+        case 0xF703:
+            key = Qt::Key_Right;
+            break;
+        case 0xF701:
+            key = Qt::Key_Down;
+            break;
+        case 0xF700:
+            key = Qt::Key_Up;
+            break;
+        default:
+            // Qt names printable keys by their upper-case code point.
+            key = QChar::toUpper(static_cast<char32_t>(c));
+        }
+    }
+    using M = tessary::HotKeyModifiers;
+    const M modifiers = combination->modifiers;
+    int mask = 0;
+    if (modifiers.contains(M::control)) {
+        mask |= Qt::ControlModifier;
+    }
+    if (modifiers.contains(M::option)) {
+        mask |= Qt::AltModifier;
+    }
+    if (modifiers.contains(M::shift)) {
+        mask |= Qt::ShiftModifier;
+    }
+    if (modifiers.contains(M::command)) {
+        mask |= Qt::MetaModifier;
+    }
+    return QKeySequence(key | mask);
+}
 
 QString AppDelegate::shellQuoted(const QString& text) {
     QString quoted = text;

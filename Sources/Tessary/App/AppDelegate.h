@@ -1,6 +1,9 @@
 #pragma once
 
+#include "TessaryCore/HotKeyCombination.h"
 #include "TessaryCore/LaunchOptions.h"
+
+#include <QKeySequence>
 
 #include <QObject>
 #include <QPointer>
@@ -8,6 +11,7 @@
 
 #include <memory>
 
+class HotKeyController;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
@@ -29,6 +33,12 @@ public:
     void restartApp();
     void rebuildMenu();
     void logStartupDiagnostics();
+    void syncHotKeyIntoUI();
+
+    // Created on first use; the hot-key action holds this delegate weakly.
+    HotKeyController& hotKeys();
+    // The capture item's shortcut text for the active hot key, empty without one.
+    static QKeySequence menuShortcut(const std::optional<tessary::HotKeyCombination>& combination);
 
     // The restart script: waits for this process to exit, then starts the executable again.
     static QString restartScript(qint64 pid, const QString& executablePath);
@@ -44,5 +54,6 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QPointer<QAction> m_permissionMenuItem;
     QPointer<QAction> m_updateMenuItem;
-    bool m_trayNoticeShown = false;
+    std::unique_ptr<HotKeyController> m_hotKeys;
+    QString m_hotKeyDisplay;
 };

@@ -14,6 +14,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Request { activate, captureNow };
+    Q_ENUM(Request)
 
     // Messages are one short line; anything longer or unknown is dropped.
     static constexpr int maxMessageBytes = 64;
