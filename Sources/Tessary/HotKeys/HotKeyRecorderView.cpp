@@ -20,7 +20,7 @@ namespace {
 constexpr qreal capSpacing = 4;
 constexpr qreal capPadding = 12;
 constexpr qreal capMinimumWidth = 22;
-constexpr QSize baseSize(140, 26);
+constexpr QSize intrinsicSize(140, 26);
 
 const QString warningSymbol = QStringLiteral("exclamationmark.triangle.fill");
 const QString lockSymbol = QStringLiteral("lock.fill");
@@ -275,7 +275,8 @@ QSize HotKeyRecorderView::sizeHint() const {
     if (!widths.isEmpty()) {
         row += capSpacing * (widths.size() - 1);
     }
-    return QSize(std::max(baseSize.width(), static_cast<int>(std::ceil(row)) + 2), baseSize.height());
+    return QSize(std::max(intrinsicSize.width(), static_cast<int>(std::ceil(row)) + 2),
+                 intrinsicSize.height());
 }
 
 void HotKeyRecorderView::refresh() {
