@@ -250,29 +250,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         check(session.consecutiveFailures() >= 0, "negative failure count");
 
-        FrameSignature signature(*frame, options.sampleColumns);
+        // The direct calls cost as much as the session itself: make them for some frames only.
+        const bool direct = (op & 0x60) != 0;
+        std::optional<FrameSignature> signature;
+        if (direct) {
+            signature.emplace(*frame, options.sampleColumns);
+        }
+        if (!recent.empty() && direct && previousSignature) {
+            const GrayscaleFrame& previous = recent.back();
+            // The frame overloads build both signatures again.
+            const bool onFrames = (op & 0x80) != 0;
+            if (op & 0x20) {
+                const auto result = onFrames ? ScrollMatcher::match(previous, *frame, options)
+                                             : ScrollMatcher::match(*previousSignature, *signature, options);
+                if (const auto* match = std::get_if<ScrollMatch>(&result)) {
+                    const std::int64_t rows = frame->height();
+                    check(match->sticky.top >= 0 && match->sticky.bottom >= 0 &&
+                              match->sticky.top + match->sticky.bottom <= rows,
+                          "sticky edges outside the frame");
+                    check(match->offset > -rows && match->offset < rows, "offset beyond the frame");
+                }
+            }
+            if (op & 0x40) {
+                const auto overlap =
+                    onFrames ? SegmentAligner::suggestOverlap(previous, *frame, options)
+                             : SegmentAligner::suggestOverlap(*previousSignature, *signature, options);
+                if (overlap) {
+                    check(*overlap >= SegmentAligner::minimumOverlap &&
+                              *overlap <= SegmentAligner::maximumOverlap &&
+                              *overlap < std::min(previous.height(), frame->height()),
+                          "suggested overlap out of range");
+                }
+            }
+        }
         if (!recent.empty()) {
             const GrayscaleFrame& previous = recent.back();
-            // The frame overloads build both signatures again: take them now and then only.
-            const bool onFrames = (op & 0x80) != 0;
-            const auto result = onFrames ? ScrollMatcher::match(previous, *frame, options)
-                                         : ScrollMatcher::match(*previousSignature, signature, options);
-            if (const auto* match = std::get_if<ScrollMatch>(&result)) {
-                const std::int64_t rows = frame->height();
-                check(match->sticky.top >= 0 && match->sticky.bottom >= 0 &&
-                          match->sticky.top + match->sticky.bottom <= rows,
-                      "sticky edges outside the frame");
-                check(match->offset > -rows && match->offset < rows, "offset beyond the frame");
-            }
-            const auto overlap = onFrames
-                                     ? SegmentAligner::suggestOverlap(previous, *frame, options)
-                                     : SegmentAligner::suggestOverlap(*previousSignature, signature, options);
-            if (overlap) {
-                check(*overlap >= SegmentAligner::minimumOverlap &&
-                          *overlap <= SegmentAligner::maximumOverlap &&
-                          *overlap < std::min(previous.height(), frame->height()),
-                      "suggested overlap out of range");
-            }
             // A short stretch at a changing offset is enough: unaligned starts and odd lengths are the risk.
             const std::size_t length = std::min(previous.pixels().size(), frame->pixels().size());
             const std::size_t start = static_cast<std::size_t>(op) % length;
@@ -284,7 +296,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             recent.clear();
         }
         recent.push_back(*frame);
-        previousSignature.emplace(std::move(signature));
+        previousSignature = std::move(signature);
     }
 
     // An open segment that never grew is dropped at closing unless it is the first.
