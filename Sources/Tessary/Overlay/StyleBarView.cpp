@@ -1,0 +1,154 @@
+#include "Overlay/StyleBarView.h"
+
+#include "App/L10n.h"
+#include "App/Theme.h"
+#include "Overlay/BarBackdrop.h"
+#include "Overlay/ColorCell.h"
+#include "Overlay/StickerCell.h"
+#include "Overlay/WeightCell.h"
+#include "TessaryCore/ToolbarLayout.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+QRect toQRect(const tessary::Rect& r) {
+    return QRect(static_cast<int>(std::lround(r.x)), static_cast<int>(std::lround(r.y)),
+                 static_cast<int>(std::lround(r.width)), static_cast<int>(std::lround(r.height)));
+}
+
+} // namespace
+
+const std::array<std::string, 10>& StyleBarView::stickers() {
+    static const std::array<std::string, 10> set{
+        "👍", "👀", "✅", "❌", "\u2B50\uFE0F", "🔥", "\u2757\uFE0F", "❓", "💡", "🎯",
+    };
+    return set;
+}
+
+StyleBarView::StyleBarView(std::function<void(tessary::AnnotationColor)> onColorPick,
+                           std::function<void(tessary::AnnotationWeight)> onWeightPick,
+                           std::function<void(const std::string&)> onStickerPick, QWidget* parent)
+    : QWidget(parent), onColorPick_(std::move(onColorPick)), onWeightPick_(std::move(onWeightPick)),
+      onStickerPick_(std::move(onStickerPick)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFocusPolicy(Qt::NoFocus);
+    for (const auto& color : tessary::AnnotationColor::palette()) {
+        colorCells_.push_back(new ColorCell(
+            color,
+            [this, color] {
+                style_.color = color;
+                refreshSelectionMarks();
+                if (onColorPick_) {
+                    onColorPick_(color);
+                }
+            },
+            this));
+    }
+    for (const auto weight : tessary::allAnnotationWeights) {
+        weightCells_.push_back(new WeightCell(
+            weight,
+            [this, weight] {
+                style_.weight = weight;
+                refreshSelectionMarks();
+                if (onWeightPick_) {
+                    onWeightPick_(weight);
+                }
+            },
+            this));
+    }
+    for (const std::string& emoji : stickers()) {
+        auto* cell = new StickerCell(
+            QString::fromStdString(emoji),
+            [this, emoji] {
+                sticker_ = emoji;
+                refreshSelectionMarks();
+                if (onStickerPick_) {
+                    onStickerPick_(emoji);
+                }
+            },
+            this);
+        cell->hide();
+        stickerCells_.push_back(cell);
+    }
+    applyTexts();
+    layOutContent();
+    refreshSelectionMarks();
+}
+
+void StyleBarView::setShowsStickers(bool shows) {
+    if (showsStickers_ != shows) {
+        showsStickers_ = shows;
+        layOutContent();
+    }
+}
+
+void StyleBarView::layOutContent() {
+    const auto layout = tessary::StyleBarLayout::layOut(colorCells_.size(), weightCells_.size(),
+                                                        stickerCells_.size(), showsStickers_);
+    for (std::size_t i = 0; i < colorCells_.size(); ++i) {
+        colorCells_[i]->setGeometry(toQRect(layout.colors[i]));
+    }
+    for (std::size_t i = 0; i < weightCells_.size(); ++i) {
+        weightCells_[i]->setGeometry(toQRect(layout.weights[i]));
+    }
+    for (std::size_t i = 0; i < stickerCells_.size(); ++i) {
+        if (showsStickers_) {
+            stickerCells_[i]->setGeometry(toQRect(layout.stickers[i]));
+        }
+        stickerCells_[i]->setVisible(showsStickers_);
+    }
+    if (layout.separator) {
+        const auto& s = *layout.separator;
+        stickerSeparator_ = QRectF(s.x, s.y, s.width, s.height);
+    } else {
+        stickerSeparator_.reset();
+    }
+    setFixedSize(static_cast<int>(layout.size.width), static_cast<int>(layout.size.height));
+    update();
+}
+
+void StyleBarView::applyTexts() {
+    for (ColorCell* cell : colorCells_) {
+        const std::string_view key = cell->color().localizationKey();
+        cell->setToolTip(L10n::text(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()))));
+        cell->setAccessibleName(cell->toolTip());
+    }
+}
+
+void StyleBarView::refreshSelectionMarks() {
+    for (ColorCell* cell : colorCells_) {
+        cell->setSelected(cell->color() == style_.color);
+    }
+    for (WeightCell* cell : weightCells_) {
+        cell->setSelected(cell->weight() == style_.weight);
+    }
+    for (StickerCell* cell : stickerCells_) {
+        cell->setSelected(cell->emoji().toStdString() == sticker_);
+    }
+}
+
+void StyleBarView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    BarBackdrop::paint(painter, rect());
+    if (stickerSeparator_) {
+        painter.fillRect(*stickerSeparator_, Theme::separatorColor());
+    }
+}
+
+// Presses between the cells belong to the bar, not to the canvas below it.
+void StyleBarView::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+void StyleBarView::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
+void StyleBarView::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
+void StyleBarView::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
