@@ -71,6 +71,9 @@ void OverlayBackdropView::paintFrozen(QPainter& painter, const QPixmap& pixmap, 
 }
 
 void OverlayBackdropView::paintEvent(QPaintEvent* event) {
+    if (paintObserver_) {
+        paintObserver_();
+    }
     QPainter painter(this);
     const QRectF cutout = widgetCutout();
     for (const QRect& rect : event->region()) {

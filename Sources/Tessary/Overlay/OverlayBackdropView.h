@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 // The frozen display image with the dimming over it, except for the cut-out. The image is
@@ -21,6 +22,9 @@ public:
 
     const QPixmap& pixmap() const { return pixmap_; }
 
+    // Runs at the start of every repaint (the bottom layer paints first), so a frame can be timed.
+    void setPaintObserver(std::function<void()> observer) { paintObserver_ = std::move(observer); }
+
     // Paints the frozen image and the dimming into `rect` (widget coordinates).
     static void paintFrozen(QPainter& painter, const QPixmap& pixmap, const QRectF& widgetCutout,
                             const QRect& rect, const QRect& bounds);
@@ -33,4 +37,5 @@ private:
 
     QPixmap pixmap_;
     std::optional<tessary::Rect> cutout_;
+    std::function<void()> paintObserver_;
 };

@@ -11,7 +11,7 @@ OverlayGuideView::OverlayGuideView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-QRect OverlayGuideView::crosshairArea(const std::optional<tessary::Point>& center) const {
+QRegion OverlayGuideView::crosshairArea(const std::optional<tessary::Point>& center) const {
     if (!center) {
         return {};
     }
@@ -20,7 +20,9 @@ QRect OverlayGuideView::crosshairArea(const std::optional<tessary::Point>& cente
     const QRectF horizontal(c.x() - half, c.y() - crosshairThickness / 2, crosshairLength,
                             crosshairThickness);
     const QRectF vertical(c.x() - crosshairThickness / 2, c.y() - half, crosshairThickness, crosshairLength);
-    return horizontal.toAlignedRect().united(vertical.toAlignedRect()).adjusted(-1, -1, 1, 1);
+    // Two thin bands, not their bounding square.
+    return QRegion(horizontal.toAlignedRect().adjusted(-1, -1, 1, 1)) +
+           QRegion(vertical.toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
 QRegion OverlayGuideView::borderArea(const std::optional<tessary::Rect>& rect) const {
@@ -36,7 +38,7 @@ void OverlayGuideView::setCrosshair(const std::optional<tessary::Point>& center)
     if (center == crosshair_) {
         return;
     }
-    QRegion dirty(crosshairArea(crosshair_));
+    QRegion dirty = crosshairArea(crosshair_);
     crosshair_ = center;
     dirty += crosshairArea(crosshair_);
     update(dirty);

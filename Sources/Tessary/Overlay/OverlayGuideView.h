@@ -29,7 +29,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QRect crosshairArea(const std::optional<tessary::Point>& center) const;
+    QRegion crosshairArea(const std::optional<tessary::Point>& center) const;
     QRegion borderArea(const std::optional<tessary::Rect>& rect) const;
 
     std::optional<tessary::Point> crosshair_;

@@ -1,0 +1,528 @@
+#include "Overlay/OverlayCoordinator.h"
+
+#include "App/CoordinateSpace.h"
+#include "App/Log.h"
+#include "Output/Clipboard.h"
+#include "Output/ImageSaver.h"
+#include "Output/PinnedImageWindow.h"
+#include "Overlay/NoticePanel.h"
+#include "Overlay/OnScreenWindowList.h"
+#include "Overlay/OverlayWindow.h"
+#include "Overlay/PerfProbe.h"
+#include "Overlay/QrCopyAction.h"
+#include "Overlay/RightClickMonitor.h"
+#include "Overlay/ScreenCaptureError.h"
+#include "Overlay/ScreenCapturer.h"
+#include "Overlay/ScreenRecordingPermission.h"
+#include "Overlay/SelectionCanvasView.h"
+#include "Platform/CapturePermission.h"
+#include "Platform/Platform.h"
+#include "Recognition/OcrAction.h"
+#include "TessaryCore/PerfStatistics.h"
+#include "TessaryCore/SelectionGeometry.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+QString okText(bool ok) {
+    return ok ? QStringLiteral("成功") : QStringLiteral("失败");
+}
+
+QString sizeText(const QImage& image) {
+    return QString::number(image.width()) + 'x' + QString::number(image.height());
+}
+
+} // namespace
+
+OverlayCoordinator::OverlayCoordinator(tessary::LaunchOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)) {
+    // The permission guidance is logged by its sender; the panel only shows it.
+    ScreenRecordingPermission::setNoticePresenter(
+        [](const QString& text) { NoticePanel::show(text, std::nullopt, {}, false); });
+}
+
+OverlayCoordinator::~OverlayCoordinator() {
+    delete rightClickMonitor_.data();
+    for (OverlayWindow* window : std::as_const(windows_)) {
+        window->releaseInput();
+        delete window;
+    }
+}
+
+OverlayPerfOptions OverlayCoordinator::perfOptions() const {
+    return {options_.devLegacyFullRedraw, options_.devPerfProbeFrames};
+}
+
+SelectionCanvasView* OverlayCoordinator::keyCanvas() const {
+    if (keyIndex_ < 0 || keyIndex_ >= canvases_.size()) {
+        return nullptr;
+    }
+    return canvases_[keyIndex_];
+}
+
+OverlayWindow* OverlayCoordinator::windowOf(const SelectionCanvasView* canvas) const {
+    const qsizetype index = canvases_.indexOf(const_cast<SelectionCanvasView*>(canvas));
+    return index >= 0 ? windows_[index] : nullptr;
+}
+
+std::optional<tessary::Rect> OverlayCoordinator::globalSelection(const SelectionCanvasView* canvas) {
+    if (!canvas || !canvas->selection()) {
+        return std::nullopt;
+    }
+    const tessary::Rect& frame = canvas->captured().frame;
+    return canvas->selection()->standardized().offsetBy(frame.x, frame.y);
+}
+
+// MARK: - Session start and end
+
+void OverlayCoordinator::begin() {
+    if (isActive_) {
+        return;
+    }
+    startedAt_.start();
+    CapturePermission& permission = Platform::instance().capturePermission();
+    if (!permission.preflight() && !permission.request()) {
+        ScreenRecordingPermission::presentGuidance();
+        return;
+    }
+    isActive_ = true;
+    ++session_;
+    previousApp_ = Platform::instance().frontmostWindow().current();
+    const std::vector<tessary::OnScreenWindow> snapshot = OnScreenWindowList::snapshot();
+
+    QList<CapturedDisplay> displays;
+    try {
+        displays = ScreenCapturer::captureAllDisplays();
+    } catch (const ScreenCaptureError& error) {
+        Log::error(QStringLiteral("抓屏失败：") + error.localizedDescription());
+        finish();
+        return;
+    } catch (const std::exception& error) {
+        Log::error(QStringLiteral("抓屏失败：") + QString::fromUtf8(error.what()));
+        finish();
+        return;
+    }
+    presentOverlays(displays, snapshot);
+    if (isActive_) {
+        Log::info(QString::asprintf("性能：截图请求到覆盖层显示 %.0f ms。",
+                                    double(startedAt_.nsecsElapsed()) / 1e6));
+    }
+}
+
+void OverlayCoordinator::presentOverlays(const QList<CapturedDisplay>& displays,
+                                         const std::vector<tessary::OnScreenWindow>& snapshot) {
+    if (!isActive_) {
+        return;
+    }
+    if (!rightClickMonitor_) {
+        QPointer<OverlayCoordinator> self(this);
+        rightClickMonitor_ = new RightClickMonitor([self] {
+            if (!self || !self->isActive_) {
+                return false;
+            }
+            Log::info(QStringLiteral("截图：鼠标右键取消。"));
+            self->finish();
+            return true;
+        });
+    }
+    const OverlayPerfOptions perf = perfOptions();
+    for (const CapturedDisplay& display : displays) {
+        auto* window = new OverlayWindow(display, snapshot, perf);
+        window->canvas()->setDelegate(this);
+        window->setRouter([this](OverlayWindow* receiver, QEvent* event) { return route(receiver, event); });
+        windows_.append(window);
+        canvases_.append(window->canvas());
+    }
+    // Everything is built before the first window maps, so all displays freeze in the same frame.
+    for (OverlayWindow* window : std::as_const(windows_)) {
+        window->show();
+    }
+    keyIndex_ = 0;
+    activateKeyWindow();
+    retryInputGrab(25);
+
+    for (SelectionCanvasView* canvas : std::as_const(canvases_)) {
+        if (canvas->selection()) {
+            continue;
+        }
+        const tessary::Point p =
+            CoordinateSpace::fromWidget(canvas->mapFromGlobal(QCursor::pos()), canvas->height());
+        canvas->setColorPickerActive(false);
+        canvas->setPreSelectionLoupeActive(true);
+        canvas->setColorPickerJustCopied(false);
+        canvas->clearPointerHints();
+        if (tessary::SelectionGeometry::containsClosed(canvas->bounds(), p)) {
+            canvas->updateColorPicker(p);
+            canvas->update();
+        }
+    }
+    Q_EMIT overlaysPresented();
+    runScriptedSteps();
+}
+
+void OverlayCoordinator::activateKeyWindow() {
+    SelectionCanvasView* canvas = keyCanvas();
+    OverlayWindow* window = windowOf(canvas);
+    if (!window) {
+        return;
+    }
+    window->raise();
+    window->activateWindow();
+    canvas->setFocus(Qt::OtherFocusReason);
+}
+
+void OverlayCoordinator::retryInputGrab(int attemptsLeft) {
+    // Override-redirect windows become viewable a moment after mapping; grabs fail until then.
+    // Only X11 has grabs; other platforms deliver input to the front window anyway.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || windows_.isEmpty() ||
+        windows_.first()->grabInput() || attemptsLeft <= 0) {
+        return;
+    }
+    const quint64 session = session_;
+    QPointer<OverlayCoordinator> self(this);
+    QTimer::singleShot(20, this, [self, session, attemptsLeft] {
+        if (self && self->session_ == session && self->isActive_) {
+            self->retryInputGrab(attemptsLeft - 1);
+        }
+    });
+}
+
+void OverlayCoordinator::runScriptedSteps() {
+    if (canvases_.isEmpty()) {
+        return;
+    }
+    if (options_.devPerfProbeFrames >= 1) {
+        startPerfProbe(options_.devPerfProbeFrames);
+        return;
+    }
+    if (!options_.demoSelection) {
+        return;
+    }
+    SelectionCanvasView* canvas = canvases_.first();
+    canvas->applyDemoSelection(options_.devSelectionRect);
+    if (options_.demoAnnotations) {
+        canvas->applyDemoAnnotations();
+    }
+    if (!options_.autoAction) {
+        return;
+    }
+    const tessary::AutoAction action = *options_.autoAction;
+    const quint64 session = session_;
+    QPointer<OverlayCoordinator> self(this);
+    QPointer<SelectionCanvasView> target(canvas);
+    QTimer::singleShot(3000, this, [self, target, session, action] {
+        if (self && target && self->session_ == session && self->isActive_) {
+            self->runAutoAction(target, action);
+        }
+    });
+}
+
+void OverlayCoordinator::runAutoAction(SelectionCanvasView* canvas, tessary::AutoAction action) {
+    switch (action) {
+    case tessary::AutoAction::confirm:
+        confirm(canvas);
+        break;
+    case tessary::AutoAction::save:
+        save(canvas);
+        break;
+    case tessary::AutoAction::pin:
+        pin(canvas);
+        break;
+    case tessary::AutoAction::ocr:
+        recognizeText(canvas);
+        break;
+    case tessary::AutoAction::scroll:
+    case tessary::AutoAction::translate:
+        // Scrolling capture and translation join with their own subsystems.
+        break;
+    }
+}
+
+void OverlayCoordinator::finish() {
+    // The monitor may be the caller (a right click): it goes away on the next turn.
+    if (rightClickMonitor_) {
+        rightClickMonitor_->dispose();
+        rightClickMonitor_ = nullptr;
+    }
+    if (probeTimer_) {
+        probeTimer_->stop();
+    }
+    isActive_ = false;
+    ++session_;
+    Platform::instance().frontmostWindow().activate(previousApp_);
+    previousApp_ = 0;
+
+    const QList<OverlayWindow*> taken = windows_;
+    windows_.clear();
+    canvases_.clear();
+    keyIndex_ = 0;
+    pressOwner_ = nullptr;
+    hoverOwner_ = nullptr;
+    QList<QPointer<OverlayWindow>> closing;
+    for (OverlayWindow* window : taken) {
+        window->releaseInput();
+        closing.append(window);
+    }
+    // The caller may be one of these windows' own event handlers: tear down on the next turn.
+    QTimer::singleShot(0, this, [closing] {
+        for (const QPointer<OverlayWindow>& window : closing) {
+            if (window) {
+                window->hide();
+                window->deleteLater();
+            }
+        }
+    });
+    if (!taken.isEmpty()) {
+        Q_EMIT sessionEnded();
+    }
+}
+
+// MARK: - Input routing across displays
+
+OverlayWindow* OverlayCoordinator::overlayAt(QPointF global) const {
+    for (OverlayWindow* window : windows_) {
+        if (QRectF(window->geometry()).contains(global)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+bool OverlayCoordinator::route(OverlayWindow* receiver, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        // A pointer grab reports every display's events to one window: hand them to the overlay
+        // under the pointer, or to the one that took the press while a button is down.
+        OverlayWindow* target = pressOwner_ && mouse->type() != QEvent::MouseButtonPress
+                                    ? pressOwner_.data()
+                                    : overlayAt(mouse->globalPosition());
+        if (!target) {
+            target = receiver;
+        }
+        if (mouse->type() == QEvent::MouseButtonPress) {
+            pressOwner_ = target;
+        } else if (mouse->type() == QEvent::MouseButtonRelease && mouse->buttons() == Qt::NoButton) {
+            pressOwner_ = nullptr;
+        }
+        if (hoverOwner_ && hoverOwner_ != target) {
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(hoverOwner_->canvas(), &leave);
+        }
+        hoverOwner_ = target;
+        if (target == receiver) {
+            return false;
+        }
+        SelectionCanvasView* canvas = target->canvas();
+        QMouseEvent forwarded(mouse->type(), canvas->mapFromGlobal(mouse->globalPosition()),
+                              mouse->globalPosition(), mouse->button(), mouse->buttons(), mouse->modifiers());
+        QCoreApplication::sendEvent(canvas, &forwarded);
+        return true;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        SelectionCanvasView* canvas = keyCanvas();
+        if (!canvas || windowOf(canvas) == receiver) {
+            return false;
+        }
+        auto* key = static_cast<QKeyEvent*>(event);
+        QKeyEvent forwarded(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                            ushort(key->count()));
+        QCoreApplication::sendEvent(canvas, &forwarded);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// MARK: - Canvas delegate
+
+void OverlayCoordinator::selectionCanvasDidBeginSelection(SelectionCanvasView* canvas) {
+    for (SelectionCanvasView* other : std::as_const(canvases_)) {
+        if (other != canvas) {
+            other->clearSelection();
+        }
+    }
+    const qsizetype index = canvases_.indexOf(canvas);
+    if (index >= 0) {
+        keyIndex_ = int(index);
+        activateKeyWindow();
+    }
+}
+
+void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView* canvas, ToolKind tool) {
+    switch (tool) {
+    case ToolKind::ocr:
+        recognizeText(canvas);
+        break;
+    case ToolKind::qrCode:
+        copyQRCodes(canvas);
+        break;
+    case ToolKind::save:
+        save(canvas);
+        break;
+    case ToolKind::pin:
+        pin(canvas);
+        break;
+    case ToolKind::cancel:
+        finish();
+        break;
+    case ToolKind::confirm:
+        confirm(canvas);
+        break;
+    default:
+        // Drawing tools, the colour picker and undo stay on the canvas; translation and scrolling
+        // capture join with their own subsystems.
+        break;
+    }
+}
+
+// MARK: - Finishing actions
+
+void OverlayCoordinator::confirm(SelectionCanvasView* canvas) {
+    const QImage image = canvas ? canvas->renderedImage() : QImage();
+    if (image.isNull()) {
+        Log::info(QStringLiteral("完成：没有可用的选区，直接收尾。"));
+        finish();
+        return;
+    }
+    finish();
+    // Encoding a large PNG takes longer than a frame: it runs off the main thread.
+    const QString size = sizeText(image);
+    Clipboard::writeAsync(image, this, [size](bool ok) {
+        Log::info(QStringLiteral("完成：已裁剪 ") + size + QStringLiteral(" 像素，写剪贴板") + okText(ok) +
+                  QStringLiteral("。"));
+    });
+}
+
+void OverlayCoordinator::save(SelectionCanvasView* canvas) {
+    const QImage image = canvas ? canvas->renderedImage() : QImage();
+    if (image.isNull()) {
+        finish();
+        return;
+    }
+    finish();
+    const QString size = sizeText(image);
+    if (options_.devSavePath) {
+        const QString path = QString::fromStdString(*options_.devSavePath);
+        ImageSaver::writeAsync(image, path, this, [size, path](bool ok) {
+            Log::info(QStringLiteral("保存（开发模式）：") + size + QStringLiteral(" → ") + path +
+                      QStringLiteral("，") + okText(ok) + QStringLiteral("。"));
+        });
+        return;
+    }
+    const auto report = [size](const ImageSaver::Location& location) {
+        if (location) {
+            Log::info(QStringLiteral("保存：") + size + QStringLiteral(" 像素 → ") +
+                      QFileInfo(*location).fileName());
+        } else {
+            Log::info(QStringLiteral("保存：用户取消或写入失败。"));
+        }
+    };
+    if (ImageSaver::Preference::alwaysAskWhereToSave()) {
+        report(ImageSaver::presentSavePanel(image));
+    } else {
+        ImageSaver::saveToDefaultDirectoryAsync(image, this, report);
+    }
+}
+
+void OverlayCoordinator::pin(SelectionCanvasView* canvas) {
+    const QImage image = canvas ? canvas->renderedImage() : QImage();
+    const std::optional<tessary::Rect> global = globalSelection(canvas);
+    if (image.isNull() || !global) {
+        finish();
+        return;
+    }
+    finish();
+    PinnedImageWindow::pin(image, *global);
+    Log::info(QStringLiteral("贴图：") + sizeText(image) + QStringLiteral(" 像素，位置 ") +
+              QString::number(static_cast<long long>(std::trunc(global->x))) + ',' +
+              QString::number(static_cast<long long>(std::trunc(global->y))));
+}
+
+void OverlayCoordinator::recognizeText(SelectionCanvasView* canvas) {
+    const QImage image = canvas ? canvas->croppedImage() : QImage();
+    const std::optional<tessary::Rect> global = globalSelection(canvas);
+    if (image.isNull() || !global) {
+        Log::error(QStringLiteral("提取文字：取不到选区画面，放弃。"));
+        finish();
+        return;
+    }
+    finish();
+    const tessary::Rect anchor = *global;
+    OcrAction::run(image, [anchor](const QString& notice) { NoticePanel::show(notice, anchor); });
+}
+
+void OverlayCoordinator::copyQRCodes(SelectionCanvasView* canvas) {
+    if (!canvas) {
+        return;
+    }
+    QrCopyAction::perform(canvas->qrPayloads(), globalSelection(canvas), [this] { finish(); });
+}
+
+// MARK: - Performance probe
+
+void OverlayCoordinator::startPerfProbe(long long frames) {
+    if (canvases_.isEmpty() || windows_.isEmpty() || frames <= 0) {
+        return;
+    }
+    OverlayWindow* window = windows_.first();
+    SelectionCanvasView* canvas = canvases_.first();
+    const QScreen* screen = window->screen();
+    const double refresh = screen && screen->refreshRate() > 0 ? screen->refreshRate() : 60;
+    std::optional<QString> output;
+    if (options_.devPerfOutputPath) {
+        output = QString::fromStdString(*options_.devPerfOutputPath);
+    }
+    PerfProbe::start(frames, options_.devLegacyFullRedraw, double(canvas->width()) * canvas->height(),
+                     refresh, output);
+
+    if (!probeTimer_) {
+        probeTimer_ = new QTimer(this);
+        probeTimer_->setTimerType(Qt::PreciseTimer);
+    }
+    probeTimer_->disconnect();
+    probeTimer_->setInterval(6);
+    const quint64 session = session_;
+    auto next = std::make_shared<long long>(0);
+    QPointer<SelectionCanvasView> target(canvas);
+    connect(probeTimer_, &QTimer::timeout, this, [this, target, session, frames, next] {
+        if (session_ != session || !target) {
+            probeTimer_->stop();
+            return;
+        }
+        const tessary::Point p =
+            tessary::PerfStatistics::probePoint(*next, {double(target->width()), double(target->height())});
+        const QPointF local = CoordinateSpace::toWidget(p, target->height());
+        QCoreApplication::postEvent(target,
+                                    new QMouseEvent(QEvent::MouseMove, local, target->mapToGlobal(local),
+                                                    Qt::NoButton, Qt::NoButton, Qt::NoModifier));
+        if (++*next >= frames) {
+            probeTimer_->stop();
+            QPointer<OverlayCoordinator> self(this);
+            QTimer::singleShot(600, this, [self, session] {
+                if (!self) {
+                    return;
+                }
+                PerfProbe::report();
+                if (self->session_ == session) {
+                    self->finish();
+                }
+            });
+        }
+    });
+    probeTimer_->start();
+}

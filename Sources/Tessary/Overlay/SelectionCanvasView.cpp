@@ -1,0 +1,852 @@
+#include "Overlay/SelectionCanvasView.h"
+
+#include "App/CoordinateSpace.h"
+#include "App/Log.h"
+#include "Output/Clipboard.h"
+#include "Overlay/AnnotationRenderer.h"
+#include "Overlay/ClickTrace.h"
+#include "Overlay/NoticeBarView.h"
+#include "Overlay/NoticePanel.h"
+#include "Overlay/OverlayBackdropView.h"
+#include "Overlay/OverlayGuideView.h"
+#include "Overlay/PerfProbe.h"
+#include "TessaryCore/BarStackLayout.h"
+#include "TessaryCore/DemoAnnotations.h"
+#include "TessaryCore/NoticeLayout.h"
+#include "TessaryCore/WindowGeometry.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QVariantAnimation>
+
+#include <cmath>
+
+using tessary::Point;
+using tessary::Rect;
+namespace SG = tessary::SelectionGeometry;
+
+SelectionCanvasView::SelectionCanvasView(CapturedDisplay captured,
+                                         std::vector<tessary::OnScreenWindow> windows, QWidget* parent)
+    : QWidget(parent), captured_(std::move(captured)), windows_(std::move(windows)),
+      mosaicCache_(captured_.image, captured_.scale) {
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::CrossCursor);
+    resize(int(std::lround(captured_.frame.width)), int(std::lround(captured_.frame.height)));
+}
+
+SelectionCanvasView::~SelectionCanvasView() = default;
+
+Rect SelectionCanvasView::bounds() const {
+    return {0, 0, double(width()), double(height())};
+}
+
+void SelectionCanvasView::setDelegate(SelectionCanvasDelegate* delegate) {
+    delegate_ = delegate;
+    delegateGuard_ = dynamic_cast<QObject*>(delegate);
+}
+
+SelectionCanvasDelegate* SelectionCanvasView::delegate() const {
+    return delegateGuard_ ? delegate_ : nullptr;
+}
+
+void SelectionCanvasView::setBackdrop(OverlayBackdropView* backdrop) {
+    backdrop_ = backdrop;
+    if (backdrop_) {
+        QPointer<SelectionCanvasView> self(this);
+        backdrop_->setPaintObserver([self] {
+            if (self) {
+                self->markFrameStart();
+            }
+        });
+    }
+    refreshCutout();
+}
+
+void SelectionCanvasView::setGuide(OverlayGuideView* guide) {
+    guide_ = guide;
+}
+
+void SelectionCanvasView::setPerf(OverlayPerfOptions perf) {
+    perf_ = perf;
+}
+
+// MARK: - Coordinates and invalidation
+
+Point SelectionCanvasView::toCanvas(QPointF widgetPoint) const {
+    return CoordinateSpace::fromWidget(widgetPoint, height());
+}
+
+QRectF SelectionCanvasView::toWidget(const Rect& rect) const {
+    return CoordinateSpace::toWidget(rect, height());
+}
+
+void SelectionCanvasView::invalidate(const Rect& rect) {
+    if (rect.isEmpty()) {
+        return;
+    }
+    const QRect area = toWidget(rect.standardized()).toAlignedRect().intersected(this->rect());
+    if (!area.isEmpty()) {
+        update(area);
+    }
+}
+
+void SelectionCanvasView::invalidateUnion(const Rect& a, const Rect& b) {
+    const Rect both = SG::united(a, b);
+    if (!both.isEmpty()) {
+        invalidate(SG::insetBy(both, -2, -2));
+    }
+}
+
+void SelectionCanvasView::markFrameStart() {
+    if (PerfProbe::isRecording()) {
+        frameTimer_.start();
+        frameStarted_ = true;
+    }
+}
+
+tessary::PixelPoint SelectionCanvasView::pixelAt(Point p) const {
+    return SG::pixelUnder(p, {double(width()), double(height())}, captured_.image.width(),
+                          captured_.image.height());
+}
+
+std::optional<tessary::PixelColor> SelectionCanvasView::sampleColor(tessary::PixelPoint pixel) {
+    if (!samplerTried_) {
+        samplerTried_ = true;
+        sampler_ = PixelColorSampler::make(captured_.image);
+    }
+    if (!sampler_) {
+        return std::nullopt;
+    }
+    return sampler_->color(pixel.x, pixel.y);
+}
+
+// MARK: - Selection
+
+void SelectionCanvasView::setSelection(const std::optional<Rect>& selection) {
+    const std::optional<Rect> before = selection_;
+    selection_ = selection;
+    selectionChanged(before);
+}
+
+void SelectionCanvasView::selectionChanged(const std::optional<Rect>& before) {
+    if (before == selection_) {
+        return;
+    }
+    qrSelection_.reset();
+    qrPayloads_.clear();
+    hideNotice();
+    refreshCutout();
+    invalidate(SG::selectionChangeDirtyRect(before, selection_, bounds()));
+}
+
+void SelectionCanvasView::refreshCutout() {
+    const std::optional<Rect> cutout = selection_ ? selection_ : hoveredWindowRect_;
+    if (backdrop_) {
+        backdrop_->setCutout(cutout);
+    }
+}
+
+void SelectionCanvasView::clearSelection() {
+    clearTranslation();
+    setSelection(std::nullopt);
+    dragMode_ = DragMode{};
+    draft_.reset();
+    clearPointerHints();
+    isColorPickerActive_ = false;
+    isPreSelectionLoupeActive_ = false;
+    forgetColorPicker();
+    hideBars();
+}
+
+QImage SelectionCanvasView::croppedImage() const {
+    if (!selection_) {
+        return {};
+    }
+    const auto crop = SG::cropRect(*selection_, height(), captured_.scale, captured_.image.width(),
+                                   captured_.image.height());
+    if (!crop) {
+        return {};
+    }
+    return captured_.image.copy(crop->x, crop->y, crop->width, crop->height);
+}
+
+AnnotationRenderContext SelectionCanvasView::renderContext() {
+    AnnotationRenderContext context;
+    context.bounds = bounds();
+    context.mosaicImage = [this](tessary::AnnotationWeight weight) { return mosaicCache_.image(weight); };
+    return context;
+}
+
+QImage SelectionCanvasView::renderedImage() {
+    if (!selection_) {
+        return {};
+    }
+    QImage crop = croppedImage();
+    if (crop.isNull()) {
+        return {};
+    }
+    if (store_.isEmpty() && !translation_) {
+        return crop;
+    }
+    return AnnotationRenderer::renderOnto(crop, *selection_, captured_.scale, store_.items(),
+                                          renderContext());
+}
+
+void SelectionCanvasView::applyDemoSelection(const std::optional<Rect>& rect) {
+    const Rect wanted = rect ? rect->standardized().intersected(bounds())
+                             : tessary::DemoAnnotations::defaultSelection(bounds());
+    if (wanted.isEmpty()) {
+        return;
+    }
+    clearPointerHints();
+    setSelection(wanted);
+    update();
+    showBars();
+}
+
+void SelectionCanvasView::applyDemoAnnotations() {
+    if (!selection_) {
+        return;
+    }
+    for (tessary::Annotation& annotation : tessary::DemoAnnotations::make(*selection_)) {
+        store_.append(std::move(annotation));
+    }
+    update();
+}
+
+// MARK: - Press, drag, release
+
+void SelectionCanvasView::traceCanvas(const QString& ending) const {
+    if (ClickTrace::isEnabled()) {
+        Log::notice(QStringLiteral("点击诊断·画布：") + ending);
+    }
+}
+
+void SelectionCanvasView::pressAt(Point p) {
+    if (isColorPickerActive_) {
+        traceCanvas(QStringLiteral("按下 → 取色器复制"));
+        updateColorPicker(p);
+        if (colorPickerColor_) {
+            copyColorPickerValue(*colorPickerColor_);
+        }
+        return;
+    }
+    if (isPreSelectionLoupeActive_) {
+        deactivatePreSelectionLoupe();
+    }
+    if (selection_) {
+        const Rect s = *selection_;
+        if (const auto handle = SG::hitHandle(s, p)) {
+            dragMode_ = DragMode{};
+            dragMode_.kind = DragMode::Kind::resizing;
+            dragMode_.handle = *handle;
+            dragMode_.origin = s;
+            hideBars();
+            traceCanvas(QStringLiteral("按下 → 拖控制点调整选区（") +
+                        QString::fromLatin1(tessary::handleName(*handle)) + QStringLiteral("）"));
+            return;
+        }
+        if (activeTool_) {
+            if (SG::containsClosed(s, p)) {
+                traceCanvas(QStringLiteral("按下 → 开始标注（") + ToolKinds::name(*activeTool_) +
+                            QStringLiteral("）"));
+                beginAnnotation(*activeTool_, SG::clamp(p, s));
+            } else {
+                traceCanvas(QStringLiteral("按下 → 拿着标注工具点在选区外，忽略"));
+            }
+            return;
+        }
+        if (SG::containsClosed(s, p)) {
+            dragMode_ = DragMode{};
+            dragMode_.kind = DragMode::Kind::moving;
+            dragMode_.origin = s;
+            dragMode_.grabbedAt = p;
+            hideBars();
+            traceCanvas(QStringLiteral("按下 → 拖动整个选区"));
+            return;
+        }
+    }
+    // A new selection; window snapping only applies when nothing was selected.
+    const bool hadSelection = selection_.has_value();
+    if (!hadSelection) {
+        refreshHoveredWindow(p);
+    }
+    const std::optional<Rect> hovered = hadSelection ? std::nullopt : hoveredWindowRect_;
+    if (SelectionCanvasDelegate* d = delegate()) {
+        d->selectionCanvasDidBeginSelection(this);
+    }
+    clearPointerHints();
+    dragMode_ = DragMode{};
+    dragMode_.anchor = p;
+    if (hovered) {
+        dragMode_.kind = DragMode::Kind::creatingFromWindow;
+        dragMode_.windowRect = *hovered;
+        setSelection(*hovered);
+        traceCanvas(QStringLiteral("按下 → 重新框选（吸在窗口上）"));
+    } else {
+        dragMode_.kind = DragMode::Kind::creating;
+        setSelection(Rect{p.x, p.y, 0, 0});
+        traceCanvas(QStringLiteral("按下 → 重新框选"));
+    }
+    hideBars();
+    update();
+}
+
+void SelectionCanvasView::dragTo(Point p) {
+    if (isColorPickerActive_) {
+        updateColorPicker(p);
+        return;
+    }
+    const Point q = SG::clamp(p, bounds());
+    switch (dragMode_.kind) {
+    case DragMode::Kind::creating:
+        setSelection(SG::spanned(dragMode_.anchor, q));
+        break;
+    case DragMode::Kind::creatingFromWindow:
+        if (SG::exceedsWindowDragThreshold(dragMode_.anchor, q)) {
+            dragMode_.kind = DragMode::Kind::creating;
+            setSelection(SG::spanned(dragMode_.anchor, q));
+        } else {
+            setSelection(dragMode_.windowRect);
+        }
+        break;
+    case DragMode::Kind::moving:
+        setSelection(SG::moved(dragMode_.origin, dragMode_.grabbedAt, q, bounds()));
+        break;
+    case DragMode::Kind::resizing:
+        setSelection(SG::resized(dragMode_.origin, dragMode_.handle, q));
+        break;
+    case DragMode::Kind::annotating:
+        if (selection_) {
+            updateDraft(dragMode_.anchor, SG::clamp(p, *selection_));
+            invalidate(SG::selectionChangeDirtyRect(selection_, selection_, bounds()));
+        }
+        break;
+    case DragMode::Kind::idle:
+        break;
+    }
+}
+
+void SelectionCanvasView::releaseAt(Point p) {
+    if (isColorPickerActive_) {
+        updateColorPicker(p);
+        return;
+    }
+    const DragMode::Kind mode = dragMode_.kind;
+    dragMode_ = DragMode{};
+    if (mode == DragMode::Kind::annotating) {
+        finishDraft();
+        return;
+    }
+    if (selection_ &&
+        (selection_->width < minimumSelectionSide || selection_->height < minimumSelectionSide)) {
+        // A click, not a selection: show the loupe where it landed.
+        setSelection(std::nullopt);
+        isPreSelectionLoupeActive_ = true;
+        isColorPickerActive_ = false;
+        colorPickerJustCopied_ = false;
+        clearPointerHints();
+        if (SG::containsClosed(bounds(), p)) {
+            updateColorPicker(p);
+        }
+        update();
+        return;
+    }
+    update();
+    if (selection_) {
+        showBars();
+    }
+}
+
+// MARK: - Pointer guide and hovered window
+
+void SelectionCanvasView::pointerMovedTo(Point p) {
+    if (isColorPickerActive_ || isPreSelectionLoupeActive_) {
+        updateColorPicker(p);
+        return;
+    }
+    // Closed bounds: the top row of pixels sits at y = height once flipped.
+    if (!selection_ && SG::containsClosed(bounds(), p)) {
+        updatePointerGuide(p);
+    } else {
+        clearPointerHints();
+    }
+}
+
+void SelectionCanvasView::pointerExited() {
+    clearPointerHints();
+    if (isColorPickerActive_ || isPreSelectionLoupeActive_) {
+        forgetColorPicker();
+    }
+}
+
+void SelectionCanvasView::updatePointerGuide(Point p) {
+    const Point q = SG::clamp(p, bounds());
+    const tessary::PixelPoint pixel = pixelAt(q);
+    if (selectionGuidePoint_ == q) {
+        return;
+    }
+    refreshHoveredWindow(q);
+    selectionGuidePoint_ = q;
+    selectionGuidePixel_ = pixel;
+    selectionGuideColor_ = sampleColor(pixel);
+    if (guide_) {
+        guide_->setCrosshair(q);
+    }
+    if (perf_.legacyFullRedraw) {
+        update();
+        return;
+    }
+    const Rect next = readoutLayout(q).background;
+    invalidateUnion(readoutRegion_.current, next);
+    readoutRegion_.current = next;
+}
+
+void SelectionCanvasView::clearPointerHints() {
+    const bool hadHints = selectionGuidePoint_ || hoveredWindow_ || hoveredWindowRect_ ||
+                          !readoutRegion_.current.isEmpty() || !windowLabelRegion_.current.isEmpty();
+    selectionGuidePoint_.reset();
+    selectionGuidePixel_.reset();
+    selectionGuideColor_.reset();
+    hoveredWindow_.reset();
+    hoveredWindowRect_.reset();
+    if (guide_) {
+        guide_->setCrosshair(std::nullopt);
+        guide_->showWindowBorder(std::nullopt);
+    }
+    if (!hadHints) {
+        return;
+    }
+    refreshCutout();
+    invalidateUnion(readoutRegion_.current, windowLabelRegion_.current);
+    readoutRegion_.current = {};
+    windowLabelRegion_.current = {};
+    if (perf_.legacyFullRedraw) {
+        update();
+    }
+}
+
+void SelectionCanvasView::refreshHoveredWindow(Point p) {
+    const Point global{p.x + captured_.frame.x, p.y + captured_.frame.y};
+    for (const tessary::OnScreenWindow& window : windows_) {
+        if (!SG::containsClosed(window.frame, global)) {
+            continue;
+        }
+        const Rect r =
+            tessary::WindowGeometry::canvasRect(window.frame, captured_.frame).intersected(bounds());
+        if (r.isEmpty()) {
+            setHoveredWindow(std::nullopt, std::nullopt);
+        } else {
+            setHoveredWindow(window, r);
+        }
+        return;
+    }
+    setHoveredWindow(std::nullopt, std::nullopt);
+}
+
+void SelectionCanvasView::setHoveredWindow(const std::optional<tessary::OnScreenWindow>& window,
+                                           const std::optional<Rect>& rect) {
+    if (window == hoveredWindow_ && rect == hoveredWindowRect_) {
+        return;
+    }
+    const Rect before = windowLabelArea(hoveredWindowRect_);
+    hoveredWindow_ = window;
+    hoveredWindowRect_ = rect;
+    refreshCutout();
+    if (guide_) {
+        guide_->showWindowBorder(rect);
+    }
+    const Rect after = windowLabelArea(hoveredWindowRect_);
+    invalidateUnion(before, after);
+    windowLabelRegion_.current = after;
+}
+
+Rect SelectionCanvasView::windowLabelArea(const std::optional<Rect>& hovered) {
+    if (!hovered || !hoveredWindow_) {
+        return {};
+    }
+    const SizeLabelLayout size = sizeLabelLayout(*hovered);
+    const WindowNameLayout name =
+        windowNameLayout(size.label.background, QString::fromStdString(hoveredWindow_->appName));
+    return SG::united(size.label.background, name.label.background);
+}
+
+// MARK: - Colour picker and loupe
+
+tessary::OverlayLabelLayout::ColorPicker SelectionCanvasView::colorPickerLayout(Point anchor) const {
+    return tessary::OverlayLabelLayout::colorPicker(anchor, bounds());
+}
+
+void SelectionCanvasView::updateColorPicker(Point p) {
+    if (!isColorPickerActive_ && !isPreSelectionLoupeActive_) {
+        return;
+    }
+    const Point q = SG::clamp(p, bounds());
+    if (colorPickerPoint_ == q) {
+        return;
+    }
+    colorPickerPoint_ = q;
+    if (bounds().isEmpty() || captured_.image.isNull()) {
+        colorPickerPixel_.reset();
+        colorPickerColor_.reset();
+        invalidateUnion(colorPickerRegion_.current, {});
+        colorPickerRegion_.current = {};
+        return;
+    }
+    colorPickerPixel_ = pixelAt(q);
+    colorPickerColor_ = sampleColor(*colorPickerPixel_);
+    const auto layout = colorPickerLayout(q);
+    const Rect next = SG::united(layout.magnifier, layout.panel);
+    if (perf_.legacyFullRedraw) {
+        update();
+    } else {
+        invalidateUnion(colorPickerRegion_.current, next);
+    }
+    colorPickerRegion_.current = next;
+}
+
+void SelectionCanvasView::forgetColorPicker() {
+    colorPickerPoint_.reset();
+    colorPickerPixel_.reset();
+    colorPickerColor_.reset();
+    colorPickerJustCopied_ = false;
+    invalidateUnion(colorPickerRegion_.current, {});
+    colorPickerRegion_.current = {};
+}
+
+void SelectionCanvasView::deactivatePreSelectionLoupe() {
+    isPreSelectionLoupeActive_ = false;
+    forgetColorPicker();
+}
+
+void SelectionCanvasView::toggleColorPicker() {
+    if (isColorPickerActive_) {
+        isColorPickerActive_ = false;
+        forgetColorPicker();
+        update();
+        return;
+    }
+    isColorPickerActive_ = true;
+    isPreSelectionLoupeActive_ = false;
+    activeTool_.reset();
+    forgetColorPicker();
+    const QPointF local = mapFromGlobal(QCursor::pos());
+    updateColorPicker(toCanvas(local));
+    update();
+}
+
+void SelectionCanvasView::copyColorPickerValue(const tessary::PixelColor& color) {
+    const QString text = QString::fromStdString(color.clipboardString());
+    Clipboard::writeText(text);
+    Log::info(QStringLiteral("取色器：") + text + QStringLiteral(" 已写剪贴板。"));
+    colorPickerJustCopied_ = true;
+    invalidateUnion(colorPickerRegion_.current, {});
+    scheduleJustCopiedReset();
+}
+
+void SelectionCanvasView::scheduleJustCopiedReset() {
+    // Each copy schedules its own reset; the first one to fire clears the flag.
+    QPointer<SelectionCanvasView> self(this);
+    QTimer::singleShot(1200, this, [self] {
+        if (!self) {
+            return;
+        }
+        self->colorPickerJustCopied_ = false;
+        self->invalidateUnion(self->colorPickerRegion_.current, {});
+    });
+}
+
+void SelectionCanvasView::copySelectionGuideColor(const tessary::PixelColor& color) {
+    const QString text = QString::fromStdString(color.hexString());
+    Clipboard::writeText(text);
+    Log::info(QStringLiteral("选区引导：") + text + QStringLiteral(" 已写剪贴板。"));
+}
+
+// MARK: - Tools and annotations
+
+void SelectionCanvasView::handleToolbarSelection(ToolKind kind) {
+    if (ToolKinds::isSessionAction(kind)) {
+        if (SelectionCanvasDelegate* d = delegate()) {
+            d->selectionCanvasDidInvoke(this, kind);
+        }
+        return;
+    }
+    if (kind == ToolKind::colorPicker) {
+        toggleColorPicker();
+        return;
+    }
+    if (kind == ToolKind::undo) {
+        store_.undo();
+        update();
+        return;
+    }
+    chooseTool(kind);
+}
+
+void SelectionCanvasView::chooseTool(ToolKind tool) {
+    if (isColorPickerActive_) {
+        isColorPickerActive_ = false;
+        forgetColorPicker();
+    }
+    if (activeTool_ == tool) {
+        activeTool_.reset();
+    } else {
+        activeTool_ = tool;
+    }
+    update();
+}
+
+void SelectionCanvasView::beginAnnotation(ToolKind tool, Point p) {
+    switch (tool) {
+    case ToolKind::sticker:
+        store_.append(tessary::Annotation(tessary::StickerShape{p, sticker_}, style_));
+        showBars();
+        update();
+        return;
+    case ToolKind::rectangle:
+    case ToolKind::ellipse:
+    case ToolKind::arrow:
+    case ToolKind::pen:
+    case ToolKind::mosaic:
+        dragMode_ = DragMode{};
+        dragMode_.kind = DragMode::Kind::annotating;
+        dragMode_.anchor = p;
+        updateDraft(p, p);
+        hideBars();
+        if (selection_) {
+            invalidate(SG::selectionChangeDirtyRect(selection_, selection_, bounds()));
+        }
+        return;
+    default:
+        // Text is typed in an editor of its own.
+        return;
+    }
+}
+
+void SelectionCanvasView::updateDraft(Point a, Point c) {
+    if (!activeTool_) {
+        return;
+    }
+    const auto strokePoints = [&]() -> std::vector<Point> {
+        if (draft_) {
+            if (const auto* pen = std::get_if<tessary::PenShape>(&draft_->shape)) {
+                return pen->points;
+            }
+            if (const auto* mosaic = std::get_if<tessary::MosaicShape>(&draft_->shape)) {
+                return mosaic->points;
+            }
+        }
+        return {};
+    };
+    switch (*activeTool_) {
+    case ToolKind::rectangle:
+        draft_ = tessary::Annotation(tessary::RectangleShape{SG::spanned(a, c)}, style_);
+        break;
+    case ToolKind::ellipse:
+        draft_ = tessary::Annotation(tessary::EllipseShape{SG::spanned(a, c)}, style_);
+        break;
+    case ToolKind::arrow:
+        draft_ = tessary::Annotation(tessary::ArrowShape{a, c}, style_);
+        break;
+    case ToolKind::pen:
+    case ToolKind::mosaic: {
+        std::vector<Point> points = strokePoints();
+        if (!points.empty() && std::hypot(c.x - points.back().x, c.y - points.back().y) < 1.5) {
+            return;
+        }
+        points.push_back(c);
+        if (*activeTool_ == ToolKind::pen) {
+            draft_ = tessary::Annotation(tessary::PenShape{std::move(points)}, style_);
+        } else {
+            draft_ = tessary::Annotation(tessary::MosaicShape{std::move(points)}, style_);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void SelectionCanvasView::finishDraft() {
+    if (draft_) {
+        store_.append(*draft_);
+    }
+    draft_.reset();
+    showBars();
+    update();
+}
+
+// MARK: - Bars and notice
+
+void SelectionCanvasView::showBars() {
+    if (!selection_) {
+        return;
+    }
+    barsVisible_ = true;
+    layOutBars();
+}
+
+void SelectionCanvasView::hideBars() {
+    barsVisible_ = false;
+    hideNotice();
+}
+
+void SelectionCanvasView::layOutBars() {
+    if (!selection_) {
+        return;
+    }
+    const bool noticeVisible = noticeBar_ && !noticeBar_->isHidden();
+    const std::optional<tessary::Size> notice =
+        noticeVisible
+            ? std::optional<tessary::Size>({double(noticeBar_->width()), double(noticeBar_->height())})
+            : std::nullopt;
+    const auto frames = tessary::BarStackLayout::layOut(*selection_, bounds(), {toolbarWidth, toolbarHeight},
+                                                        std::nullopt, notice);
+    if (frames.notice && noticeBar_) {
+        noticeBar_->move(toWidget(*frames.notice).topLeft().toPoint());
+    }
+}
+
+void SelectionCanvasView::showNotice(const QString& text) {
+    if (!selection_) {
+        return;
+    }
+    if (!noticeBar_) {
+        noticeBar_ = new NoticeBarView(this);
+        noticeTimer_ = new QTimer(this);
+        noticeTimer_->setSingleShot(true);
+        noticeFade_ = new QVariantAnimation(this);
+        noticeFade_->setDuration(250);
+        noticeFade_->setStartValue(1.0);
+        noticeFade_->setEndValue(0.0);
+        connect(noticeFade_, &QVariantAnimation::valueChanged, this,
+                [this](const QVariant& value) { noticeBar_->setOpacity(value.toDouble()); });
+        connect(noticeFade_, &QVariantAnimation::finished, this, [this] { hideNotice(); });
+        connect(noticeTimer_, &QTimer::timeout, noticeFade_, [this] { noticeFade_->start(); });
+    }
+    noticeFade_->stop();
+    noticeBar_->setOpacity(1);
+    noticeBar_->setText(text, width() - 16);
+    noticeBar_->show();
+    noticeBar_->raise();
+    layOutBars();
+    const double seconds = tessary::NoticeLayout::displaySeconds(
+        static_cast<std::size_t>(NoticePanel::characterCount(text)), false);
+    noticeTimer_->start(int(seconds * 1000));
+    Log::info(QStringLiteral("提示：") + text);
+}
+
+void SelectionCanvasView::hideNotice() {
+    if (!noticeBar_) {
+        return;
+    }
+    noticeTimer_->stop();
+    noticeFade_->stop();
+    noticeBar_->hide();
+    noticeBar_->setOpacity(1);
+    layOutBars();
+}
+
+void SelectionCanvasView::setQRPayloads(const QStringList& payloads) {
+    qrSelection_ = selection_;
+    qrPayloads_ = payloads;
+}
+
+void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation) {
+    translation_ = std::move(translation);
+    update();
+}
+
+void SelectionCanvasView::clearTranslation() {
+    if (!translation_) {
+        return;
+    }
+    translation_.reset();
+    update();
+}
+
+// MARK: - Qt events
+
+void SelectionCanvasView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    pressAt(toCanvas(event->position()));
+}
+
+void SelectionCanvasView::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->buttons() & Qt::LeftButton) {
+        dragTo(toCanvas(event->position()));
+    } else {
+        pointerMovedTo(toCanvas(event->position()));
+    }
+}
+
+void SelectionCanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    releaseAt(toCanvas(event->position()));
+}
+
+void SelectionCanvasView::enterEvent(QEnterEvent* event) {
+    pointerMovedTo(toCanvas(event->position()));
+}
+
+void SelectionCanvasView::leaveEvent(QEvent*) {
+    pointerExited();
+}
+
+void SelectionCanvasView::keyPressEvent(QKeyEvent* event) {
+    constexpr Qt::KeyboardModifiers relevant =
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & relevant;
+    SelectionCanvasDelegate* d = delegate();
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (d) {
+            d->finish();
+        }
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (selection_ && d) {
+            d->confirm(this);
+        }
+        return;
+    case Qt::Key_C:
+        if (modifiers == Qt::ControlModifier) {
+            if ((isColorPickerActive_ || isPreSelectionLoupeActive_) && colorPickerColor_) {
+                copyColorPickerValue(*colorPickerColor_);
+            } else if (selectionGuideColor_) {
+                copySelectionGuideColor(*selectionGuideColor_);
+            }
+            return;
+        }
+        break;
+    case Qt::Key_Z:
+        if (modifiers == Qt::ControlModifier) {
+            store_.undo();
+            update();
+            return;
+        }
+        if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
+            store_.redo();
+            update();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}

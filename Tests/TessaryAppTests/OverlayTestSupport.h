@@ -1,0 +1,144 @@
+#pragma once
+
+#include "App/CoordinateSpace.h"
+#include "Overlay/CapturedDisplay.h"
+#include "Overlay/SelectionCanvasDelegate.h"
+#include "Overlay/SelectionCanvasView.h"
+#include "Platform/Fake/FakeDisplayCapture.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace OverlayTest {
+
+// Runs the event loop for `ms` milliseconds.
+inline void spin(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    } while (timer.elapsed() < ms);
+}
+
+// Runs the event loop until `condition` holds or `timeoutMs` passes; returns the condition.
+inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+// A display of `points` at `scale` whose pixels encode their own position (the fake capture's pattern).
+inline CapturedDisplay patternDisplay(QSize points, double scale, tessary::Point origin = {0, 0}) {
+    CapturedDisplay display;
+    const QSize pixels(int(points.width() * scale), int(points.height() * scale));
+    display.image = QImage(pixels, QImage::Format_RGB32);
+    for (int y = 0; y < pixels.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(display.image.scanLine(y));
+        for (int x = 0; x < pixels.width(); ++x) {
+            line[x] = FakeDisplayCapture::patternPixel(0, x, y);
+        }
+    }
+    display.scale = scale;
+    display.frame = {origin.x, origin.y, double(points.width()), double(points.height())};
+    display.geometry = QRect(QPoint(0, 0), points);
+    return display;
+}
+
+// Mouse and keys in canvas points (y up), delivered like the window system would.
+inline void mouse(QWidget* target, QEvent::Type type, tessary::Point p,
+                  Qt::MouseButton button = Qt::LeftButton) {
+    const QPointF local = CoordinateSpace::toWidget(p, target->height());
+    Qt::MouseButtons buttons = Qt::NoButton;
+    if (type == QEvent::MouseButtonPress || (type == QEvent::MouseMove && button != Qt::NoButton)) {
+        buttons = button;
+    }
+    QMouseEvent event(type, local, target->mapToGlobal(local),
+                      type == QEvent::MouseMove ? Qt::NoButton : button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+inline void press(QWidget* w, tessary::Point p) {
+    mouse(w, QEvent::MouseButtonPress, p);
+}
+inline void drag(QWidget* w, tessary::Point p) {
+    mouse(w, QEvent::MouseMove, p, Qt::LeftButton);
+}
+inline void release(QWidget* w, tessary::Point p) {
+    mouse(w, QEvent::MouseButtonRelease, p);
+}
+inline void hover(QWidget* w, tessary::Point p) {
+    mouse(w, QEvent::MouseMove, p, Qt::NoButton);
+}
+inline void dragFromTo(QWidget* w, tessary::Point from, tessary::Point to) {
+    press(w, from);
+    drag(w, to);
+    release(w, to);
+}
+inline void key(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(w, &event);
+}
+
+// Records what a canvas tells its session.
+class RecordingDelegate : public QObject, public SelectionCanvasDelegate {
+public:
+    void selectionCanvasDidBeginSelection(SelectionCanvasView* canvas) override { began.push_back(canvas); }
+    void selectionCanvasDidInvoke(SelectionCanvasView*, ToolKind tool) override { invoked.push_back(tool); }
+    void confirm(SelectionCanvasView*) override { ++confirms; }
+    void finish() override { ++finishes; }
+
+    std::vector<SelectionCanvasView*> began;
+    std::vector<ToolKind> invoked;
+    int confirms = 0;
+    int finishes = 0;
+};
+
+// Screen layouts are fixed when Qt starts, so tests that need several screens run in a child
+// process of this binary on the offscreen platform with a screen file.
+inline constexpr const char* layoutVariable = "TESSARY_TEST_OVERLAY_LAYOUT";
+
+inline bool inLayout(const char* layout) {
+    return qEnvironmentVariable(layoutVariable) == QLatin1String(layout);
+}
+
+inline void runInLayout(const char* layout, const char* json, const QString& filter, int expectedTests) {
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("screens.json"));
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(json);
+    file.close();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
+    env.insert(QStringLiteral("TESSARY_PLATFORM"), QStringLiteral("fake"));
+    env.insert(QLatin1String(layoutVariable), QLatin1String(layout));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString output = QString::fromUtf8(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << qPrintable(output);
+    EXPECT_EQ(output.count(QStringLiteral("[       OK ]")), expectedTests) << qPrintable(output);
+}
+
+} // namespace OverlayTest
