@@ -58,11 +58,6 @@ TEST(HotKeyCombinationTest, ValidationRejectsOnlyWhatTheOverlayOrUsersNeed) {
     }
 }
 
-TEST(HotKeyCombinationTest, RejectionRawValues) {
-    EXPECT_EQ(rawValue(Rejection::missingModifier), "missingModifier");
-    EXPECT_EQ(rawValue(Rejection::escapeReserved), "escapeReserved");
-}
-
 TEST(HotKeyCombinationTest, KeyNameTableHasNinetyEightDistinctNames) {
     std::set<std::string> names;
     int named = 0;

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <string_view>
+
 namespace {
 
 using Combinations = std::unordered_set<tessary::HotKeyCombination>;
@@ -18,10 +20,11 @@ constexpr qint64 maxFileBytes = 4 << 20;
 constexpr int maxCustomBindings = 64;
 constexpr int gsettingsTimeoutMs = 2000;
 
+constexpr std::string_view mediaKeysSchema = "org.gnome.settings-daemon.plugins.media-keys";
 const QStringList gnomeSchemas{
     QStringLiteral("org.gnome.desktop.wm.keybindings"),
     QStringLiteral("org.gnome.shell.keybindings"),
-    QStringLiteral("org.gnome.settings-daemon.plugins.media-keys"),
+    QString::fromLatin1(mediaKeysSchema.data(), mediaKeysSchema.size()),
 };
 const QString customBindingSchema =
     QStringLiteral("org.gnome.settings-daemon.plugins.media-keys.custom-keybinding");
@@ -102,7 +105,7 @@ std::optional<Combinations> X11SystemShortcuts::readGnome() {
         const std::string text = output->toStdString();
         insertAll(combinations, Desktop::combinationsInGsettingsListing(text));
         for (const Desktop::GsettingsEntry& entry : Desktop::parseGsettingsListing(text)) {
-            if (entry.key != "custom-keybindings") {
+            if (entry.key != "custom-keybindings" || entry.schema != mediaKeysSchema) {
                 continue;
             }
             for (const std::string& path : Desktop::gvariantStrings(entry.value)) {
@@ -113,6 +116,7 @@ std::optional<Combinations> X11SystemShortcuts::readGnome() {
     if (!readAny) {
         return std::nullopt;
     }
+    customPaths.removeDuplicates();
     // Custom bindings live in relocatable schemas, one per path the list names.
     static const QRegularExpression validPath(QStringLiteral("^(/[A-Za-z0-9_-]+)+/$"));
     int looked = 0;
