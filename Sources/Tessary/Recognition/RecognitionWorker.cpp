@@ -1,0 +1,156 @@
+#include "Recognition/RecognitionWorker.h"
+
+#include "App/Log.h"
+#include "Recognition/TesseractEngine.h"
+#include "Recognition/TextRecognitionError.h"
+#include "TessaryCore/ReadingOrder.h"
+#include "TessaryCore/RecognitionLanguages.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+#include <dlfcn.h>
+
+namespace {
+
+// Tesseract's parallel loops ask for fixed team sizes (num_threads clauses), which override
+// omp_set_num_threads; OMP_THREAD_LIMIT is read once when libgomp loads. On a two-core machine
+// those teams make recognition four to five times slower. A max-active-levels of 0 on this thread
+// runs every parallel region of the engine on the calling thread alone. The symbol is looked up at
+// run time so that an engine built without OpenMP needs nothing.
+void keepOpenMpOnThisThread() {
+    using SetLevels = void (*)(int);
+    if (auto setLevels = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) {
+        setLevels(0);
+    }
+}
+
+QString joinedLanguages(const std::vector<std::string>& languages) {
+    QStringList names;
+    for (const std::string& language : languages) {
+        names << QString::fromStdString(language);
+    }
+    return names.join(QLatin1Char('+'));
+}
+
+} // namespace
+
+RecognitionWorker::RecognitionWorker(QString dataPath) : m_dataPath(std::move(dataPath)) {
+    m_thread = std::thread([this] { run(); });
+}
+
+RecognitionWorker::~RecognitionWorker() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_cancel = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+QFuture<QString> RecognitionWorker::submit(QImage image) {
+    Request request{std::move(image), QPromise<QString>(), false};
+    request.promise.start();
+    QFuture<QString> future = request.promise.future();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) {
+            request.promise.setException(std::make_exception_ptr(TextRecognitionError::cancelled()));
+            request.promise.finish();
+            return future;
+        }
+        m_queue.push_back(std::move(request));
+    }
+    m_wake.notify_one();
+    return future;
+}
+
+void RecognitionWorker::prewarm() {
+    Request request{QImage(), QPromise<QString>(), true};
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) {
+            return;
+        }
+        m_queue.push_back(std::move(request));
+    }
+    m_wake.notify_one();
+}
+
+void RecognitionWorker::run() {
+    keepOpenMpOnThisThread();
+    for (;;) {
+        Request request;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+            if (m_stopping) {
+                break;
+            }
+            request = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        serve(request);
+    }
+    std::deque<Request> abandoned;
+    {
+        std::lock_guard lock(m_mutex);
+        abandoned.swap(m_queue);
+    }
+    for (Request& request : abandoned) {
+        if (!request.warmUpOnly) {
+            request.promise.setException(std::make_exception_ptr(TextRecognitionError::cancelled()));
+            request.promise.finish();
+        }
+    }
+    m_engine.reset();
+}
+
+void RecognitionWorker::serve(Request& request) {
+    if (request.warmUpOnly) {
+        try {
+            ensureEngine();
+        } catch (const TextRecognitionError&) {
+            // Reported to the first real request, which tries again.
+        }
+        return;
+    }
+    try {
+        ensureEngine();
+        QElapsedTimer timer;
+        timer.start();
+        std::vector<tessary::RecognizedLine> lines = m_engine->recognizeLines(request.image, &m_cancel);
+        const QString text = QString::fromStdString(tessary::ReadingOrder::assemble(std::move(lines)));
+        Log::info(QStringLiteral("OCR 耗时 ") +
+                  QString::asprintf("%.2f", double(timer.nsecsElapsed()) / 1e9) + QLatin1Char('s'));
+        request.promise.addResult(text);
+    } catch (const TextRecognitionError&) {
+        request.promise.setException(std::current_exception());
+    } catch (const std::exception&) {
+        request.promise.setException(std::make_exception_ptr(TextRecognitionError::engineFailed()));
+    }
+    request.promise.finish();
+}
+
+void RecognitionWorker::ensureEngine() {
+    if (m_engine) {
+        return;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    m_engine = std::make_unique<TesseractEngine>(m_dataPath);
+    Log::info(QStringLiteral("OCR 引擎就绪：") + joinedLanguages(m_engine->languages()) +
+              QStringLiteral("，耗时 ") + QString::asprintf("%.2f", double(timer.nsecsElapsed()) / 1e9) +
+              QLatin1Char('s'));
+    for (const std::string& language : tessary::RecognitionLanguages::desired()) {
+        const auto& loaded = m_engine->languages();
+        if (std::find(loaded.begin(), loaded.end(), language) == loaded.end()) {
+            Log::notice(QStringLiteral("OCR 缺少语言数据：") + QString::fromStdString(language) +
+                        QStringLiteral("（安装软件包 ") +
+                        QString::fromStdString(tessary::RecognitionLanguages::packageName(language)) +
+                        QStringLiteral("）"));
+        }
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QFuture>
+#include <QImage>
+#include <QPromise>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class TesseractEngine;
+
+// A thread that owns one Tesseract engine and serves recognition requests one at a time, in the
+// order they came. The engine is loaded on the first request (or on prewarm()) and kept; a load
+// that fails fails that request and is tried again with the next.
+class RecognitionWorker {
+public:
+    explicit RecognitionWorker(QString dataPath);
+    // Cancels the request being served, fails the queued ones and waits for the thread.
+    ~RecognitionWorker();
+    RecognitionWorker(const RecognitionWorker&) = delete;
+    RecognitionWorker& operator=(const RecognitionWorker&) = delete;
+
+    // The text of `image`: its lines in reading order joined by line feeds, "" when there is none.
+    // The future fails with TextRecognitionError. Callable from any thread.
+    QFuture<QString> submit(QImage image);
+
+    // Loads the engine now, in the background, unless it is loaded or loading.
+    void prewarm();
+
+private:
+    struct Request {
+        QImage image;
+        QPromise<QString> promise;
+        bool warmUpOnly = false;
+    };
+
+    void run();
+    void serve(Request& request);
+    void ensureEngine();
+
+    const QString m_dataPath;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Request> m_queue;
+    bool m_stopping = false;
+    std::atomic<bool> m_cancel{false};
+    std::unique_ptr<TesseractEngine> m_engine; // worker thread only
+    std::thread m_thread;
+};

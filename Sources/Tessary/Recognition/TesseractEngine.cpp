@@ -1,0 +1,155 @@
+#include "Recognition/TesseractEngine.h"
+
+#include "Recognition/TextRecognitionError.h"
+#include "TessaryCore/CjkSpacing.h"
+#include "TessaryCore/RecognitionLanguages.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+
+#include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+
+namespace {
+
+QStringList packagesFor(const std::vector<std::string>& languages) {
+    QStringList packages;
+    for (const std::string& language : languages) {
+        packages << QString::fromStdString(tessary::RecognitionLanguages::packageName(language));
+    }
+    return packages;
+}
+
+QStringList toStringList(const std::vector<std::string>& values) {
+    QStringList list;
+    for (const std::string& value : values) {
+        list << QString::fromStdString(value);
+    }
+    return list;
+}
+
+// 8-bit grey, opaque: transparent pixels count as white paper.
+QImage greyImage(const QImage& image) {
+    if (!image.hasAlphaChannel()) {
+        return image.convertToFormat(QImage::Format_Grayscale8);
+    }
+    QImage flattened(image.size(), QImage::Format_RGB32);
+    flattened.fill(Qt::white);
+    QPainter painter(&flattened);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return flattened.convertToFormat(QImage::Format_Grayscale8);
+}
+
+bool cancelRequested(void* flag, int) {
+    return static_cast<const std::atomic<bool>*>(flag)->load();
+}
+
+} // namespace
+
+TesseractEngine::TesseractEngine(const QString& dataPath)
+    : m_api(std::make_unique<tesseract::TessBaseAPI>()) {
+    m_languages = tessary::RecognitionLanguages::supportedSubset(tessary::RecognitionLanguages::desired(),
+                                                                 installedLanguages(dataPath));
+    if (m_languages.empty()) {
+        throw TextRecognitionError::languageDataMissing(
+            packagesFor(tessary::RecognitionLanguages::desired()));
+    }
+    std::string joined;
+    for (const std::string& language : m_languages) {
+        joined += (joined.empty() ? "" : "+") + language;
+    }
+    // The engine prints diagnostics (loading errors included) to stderr unless told otherwise.
+    m_api->SetVariable("debug_file", "/dev/null");
+    const QByteArray path = QDir(dataPath).absolutePath().toLocal8Bit();
+    if (m_api->Init(path.constData(), joined.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+        throw TextRecognitionError::languageDataUnreadable(toStringList(m_languages),
+                                                           packagesFor(m_languages));
+    }
+    m_api->SetPageSegMode(tesseract::PSM_AUTO);
+}
+
+TesseractEngine::~TesseractEngine() {
+    m_api->End();
+}
+
+QString TesseractEngine::defaultDataPath() {
+    const QString prefix = qEnvironmentVariable("TESSDATA_PREFIX");
+    return prefix.isEmpty() ? QStringLiteral("/usr/share/tesseract-ocr/5/tessdata") : prefix;
+}
+
+std::optional<std::vector<std::string>> TesseractEngine::installedLanguages(const QString& dataPath) {
+    const QDir dir(dataPath);
+    if (!dir.exists() || !dir.isReadable()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> languages;
+    const QStringList files =
+        dir.entryList({QStringLiteral("*.traineddata")}, QDir::Files | QDir::Readable, QDir::Name);
+    for (const QString& file : files) {
+        const QString language = file.chopped(int(sizeof(".traineddata") - 1));
+        if (!language.isEmpty() && language != QLatin1String("osd")) {
+            languages.push_back(language.toStdString());
+        }
+    }
+    return languages;
+}
+
+std::vector<tessary::RecognizedLine> TesseractEngine::recognizeLines(const QImage& image,
+                                                                     const std::atomic<bool>* cancel) {
+    if (image.isNull() || image.width() < 1 || image.height() < 1) {
+        return {};
+    }
+    if (image.width() > maximumSide || image.height() > maximumSide) {
+        throw TextRecognitionError::imageTooLarge(image.width(), image.height());
+    }
+    const QImage grey = greyImage(image);
+    const double width = grey.width();
+    const double height = grey.height();
+    m_api->SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+    m_api->SetSourceResolution(96);
+
+    tesseract::ETEXT_DESC monitor;
+    if (cancel) {
+        monitor.cancel = &cancelRequested;
+        monitor.cancel_this = const_cast<std::atomic<bool>*>(cancel);
+    }
+    const int status = m_api->Recognize(&monitor);
+    if (cancel && cancel->load()) {
+        m_api->Clear();
+        throw TextRecognitionError::cancelled();
+    }
+    if (status != 0) {
+        m_api->Clear();
+        throw TextRecognitionError::engineFailed();
+    }
+
+    std::vector<tessary::RecognizedLine> lines;
+    std::unique_ptr<tesseract::ResultIterator> it(m_api->GetIterator());
+    if (it && !it->Empty(tesseract::RIL_BLOCK)) {
+        do {
+            // Tesseract can take CJK strokes for rules or pictures; their "text" is noise.
+            if (!PTIsTextType(it->BlockType())) {
+                continue;
+            }
+            int left = 0, top = 0, right = 0, bottom = 0;
+            if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
+                continue;
+            }
+            const std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
+            std::string text = raw ? raw.get() : "";
+            while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+                text.pop_back();
+            }
+            tessary::Rect box{left / width, (height - bottom) / height, (right - left) / width,
+                              (bottom - top) / height};
+            lines.push_back({box, tessary::CjkSpacing::removeSpacesBetweenCjk(text)});
+        } while (it->Next(tesseract::RIL_TEXTLINE));
+    }
+    m_api->Clear();
+    return lines;
+}
