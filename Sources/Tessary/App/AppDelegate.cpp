@@ -5,6 +5,10 @@
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
 #include "HotKeys/HotKeyController.h"
+#include "Overlay/OverlayCoordinator.h"
+#include "Overlay/ScreenCapturer.h"
+#include "Platform/CapturePermission.h"
+#include "Platform/Platform.h"
 #include "TessaryCore/MenuKey.h"
 
 #include <QAction>
@@ -54,6 +58,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     hotKeys().activate();
     syncHotKeyIntoUI();
     logStartupDiagnostics();
+    if (Platform::instance().capturePermission().preflight()) {
+        // The first capture then skips enumerating the displays.
+        QTimer::singleShot(0, this, [] { ScreenCapturer::prewarm(); });
+    }
 
     if (m_options.captureImmediately) {
         startCapture();
@@ -73,6 +81,14 @@ void AppDelegate::applicationDidFinishLaunching() {
         });
     }
     connect(L10n::notifier(), &L10n::languageDidChange, this, &AppDelegate::rebuildMenu);
+    // Any change to the set or layout of screens invalidates the cached display list.
+    const auto dropCache = [] { ScreenCapturer::dropCache(); };
+    connect(qApp, &QGuiApplication::screenAdded, this, dropCache);
+    connect(qApp, &QGuiApplication::screenRemoved, this, dropCache);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, dropCache);
+    for (QScreen* screen : QGuiApplication::screens()) {
+        connect(screen, &QScreen::geometryChanged, this, dropCache);
+    }
 }
 
 void AppDelegate::applyAppearanceSwitch() {
@@ -152,6 +168,12 @@ void AppDelegate::rebuildMenu() {
     quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
+    // The permission item shows only while capture access is refused.
+    connect(menu.get(), &QMenu::aboutToShow, this, [this] {
+        if (m_permissionMenuItem) {
+            m_permissionMenuItem->setVisible(!Platform::instance().capturePermission().preflight());
+        }
+    });
     m_statusItem->setContextMenu(menu.get());
     m_menu = std::move(menu);
 }
@@ -163,7 +185,16 @@ void AppDelegate::logStartupDiagnostics() {
               QStringLiteral(" · ") + QStringLiteral("开机自启=") + QStringLiteral("已关"));
 }
 
-void AppDelegate::startCapture() {}
+void AppDelegate::startCapture() {
+    coordinator().begin();
+}
+
+OverlayCoordinator& AppDelegate::coordinator() {
+    if (!m_coordinator) {
+        m_coordinator = std::make_unique<OverlayCoordinator>(m_options);
+    }
+    return *m_coordinator;
+}
 
 HotKeyController& AppDelegate::hotKeys() {
     if (!m_hotKeys) {
@@ -180,6 +211,8 @@ HotKeyController& AppDelegate::hotKeys() {
 void AppDelegate::syncHotKeyIntoUI() {
     const auto active = hotKeys().active();
     m_hotKeyDisplay = active ? QString::fromStdString(active->display()) : QString();
+    coordinator().setHotKeyDisplay(m_hotKeyDisplay.isEmpty() ? std::nullopt
+                                                             : std::optional<QString>(m_hotKeyDisplay));
     rebuildMenu();
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 
 class HotKeyController;
+class OverlayCoordinator;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
@@ -37,6 +38,7 @@ public:
 
     // Created on first use; the hot-key action holds this delegate weakly.
     HotKeyController& hotKeys();
+    OverlayCoordinator& coordinator();
     // The capture item's shortcut text for the active hot key, empty without one.
     static QKeySequence menuShortcut(const std::optional<tessary::HotKeyCombination>& combination);
 
@@ -55,5 +57,6 @@ private:
     QPointer<QAction> m_permissionMenuItem;
     QPointer<QAction> m_updateMenuItem;
     std::unique_ptr<HotKeyController> m_hotKeys;
+    std::unique_ptr<OverlayCoordinator> m_coordinator;
     QString m_hotKeyDisplay;
 };

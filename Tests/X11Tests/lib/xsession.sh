@@ -41,7 +41,7 @@ xsession_start() {
 
 # Puts an image on the root window's background (what an empty desktop shows).
 xsession_set_root_image() {
-    /usr/bin/display -window root "$1"
+    hsetroot -center "$1" >/dev/null
 }
 
 # Waits until a file exists and is not empty; fails after $2 seconds (default 15).
