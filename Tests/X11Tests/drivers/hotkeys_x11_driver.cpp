@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <qguiapplication_platform.h>
 
@@ -33,14 +34,18 @@ const HotKeyCombination ctrlAltA = HotKeyCombination::defaultCombination();
 const HotKeyCombination ctrlAltS{HotKeyModifiers::control | HotKeyModifiers::option, 1};
 const HotKeyCombination superShiftX{HotKeyModifiers::command | HotKeyModifiers::shift, 7};
 
+// Runs the event loop the way the application does, asleep until something arrives, until `done`
+// holds or the time is up; a ticking timer wakes it to look at the clock.
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
     QElapsedTimer timer;
     timer.start();
+    QTimer tick;
+    tick.start(10);
     while (!done()) {
         if (timer.elapsed() > timeoutMs) {
             return false;
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
@@ -48,9 +53,7 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
 void settle(int ms = 150) {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    waitFor([&] { return timer.elapsed() >= ms; }, ms + 100);
 }
 
 // Another X client holding a combination until destroyed.
@@ -97,6 +100,46 @@ std::uint16_t serverModifierState() {
     std::free(reply);
     return mask;
 }
+
+// The X server's own clock, read through a second connection: a property change on a window of
+// ours comes back stamped with the server time, in the same unit as key events (milliseconds).
+class ServerClock {
+public:
+    ServerClock() : m_connection(xcb_connect(nullptr, nullptr)) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        m_window = xcb_generate_id(m_connection);
+        const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+        const char name[] = "TESSARY_TEST_CLOCK";
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, sizeof name - 1, name), nullptr);
+        m_atom = atom ? atom->atom : XCB_ATOM_WM_NAME;
+        std::free(atom);
+    }
+    ~ServerClock() { xcb_disconnect(m_connection); }
+
+    xcb_timestamp_t now() {
+        xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, m_window, m_atom, XCB_ATOM_STRING, 8, 0,
+                            nullptr);
+        xcb_flush(m_connection);
+        while (xcb_generic_event_t* event = xcb_wait_for_event(m_connection)) {
+            const bool stamped = (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
+            const xcb_timestamp_t time =
+                stamped ? reinterpret_cast<xcb_property_notify_event_t*>(event)->time : 0;
+            std::free(event);
+            if (stamped) {
+                return time;
+            }
+        }
+        return 0;
+    }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_window = 0;
+    xcb_atom_t m_atom = XCB_ATOM_NONE;
+};
 
 class HotKeysX11 : public testing::Test {
 protected:
@@ -269,27 +312,38 @@ TEST_F(HotKeysX11, GrabsFollowAKeyboardMappingChange) {
 }
 
 TEST_F(HotKeysX11, PressToActionLatency) {
-    makeController();
+    ServerClock serverClock;
+    std::vector<xcb_timestamp_t> serverTimes;
+    controller = std::make_unique<HotKeyController>([&] {
+        ++actions;
+        actionTimes.push_back(Clock::now());
+        serverTimes.push_back(serverClock.now());
+    });
     controller->activate();
     auto& backend = static_cast<X11GlobalHotKeys&>(Platform::instance().globalHotKeys());
+    std::vector<double> fromServer;
     std::vector<double> fromEvent;
     std::vector<double> fromSend;
     for (int i = 0; i < 50; ++i) {
         const auto sent = Clock::now();
         ASSERT_TRUE(pressReachesActionOnce(QStringLiteral("ctrl+alt+a"))) << "press " << i;
         const auto acted = actionTimes.back();
+        fromServer.push_back(static_cast<double>(serverTimes.back() - backend.lastPressServerTime()));
         fromEvent.push_back(
             std::chrono::duration<double, std::milli>(acted - backend.lastPressArrival()).count());
         fromSend.push_back(std::chrono::duration<double, std::milli>(acted - sent).count());
     }
     auto report = [](const char* name, std::vector<double> values) {
         std::sort(values.begin(), values.end());
-        std::printf("latency %s over %zu presses: median %.3f ms, p95 %.3f ms, max %.3f ms\n", name,
-                    values.size(), values[values.size() / 2], values[values.size() * 95 / 100],
-                    values.back());
+        const auto over5 = std::count_if(values.begin(), values.end(), [](double v) { return v >= 5; });
+        std::printf(
+            "latency %s over %zu presses: median %.3f ms, p95 %.3f ms, max %.3f ms, %td at 5 ms or more\n",
+            name, values.size(), values[values.size() / 2], values[values.size() * 95 / 100], values.back(),
+            over5);
         return values.back();
     };
-    report("X event to action", fromEvent);
+    report("X server key event to action (server clock, 1 ms steps)", fromServer);
+    report("key event handled to action", fromEvent);
     report("xdotool start to action", fromSend);
     EXPECT_EQ(actions, 50);
 }

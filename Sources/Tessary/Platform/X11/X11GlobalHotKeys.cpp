@@ -48,10 +48,9 @@ X11GlobalHotKeys::~X11GlobalHotKeys() {
         return;
     }
     QCoreApplication::instance()->removeNativeEventFilter(this);
-    for (auto& [id, registration] : m_registrations) {
-        ungrab(registration);
+    for (const auto& [id, registration] : m_registrations) {
+        release(registration.held);
     }
-    xcb_flush(m_connection->connection());
     if (m_keySymbols) {
         xcb_key_symbols_free(m_keySymbols);
     }
@@ -98,83 +97,78 @@ void X11GlobalHotKeys::loadKeyboardMapping() {
     m_masks.super = super.value_or(XCB_MOD_MASK_4);
 }
 
-bool X11GlobalHotKeys::grab(Registration& registration) {
-    registration.keycodes.clear();
-    registration.grabs.clear();
-    const auto keysym = tessary::HotKeyKeySymbols::keysymForKeyCode(registration.combination.keyCode);
+std::optional<X11GlobalHotKeys::Plan>
+X11GlobalHotKeys::plan(const tessary::HotKeyCombination& combination) const {
+    const auto keysym = tessary::HotKeyKeySymbols::keysymForKeyCode(combination.keyCode);
     if (!keysym || !m_keySymbols) {
-        return false;
+        return std::nullopt;
     }
+    Plan result;
     if (xcb_keycode_t* found = xcb_key_symbols_get_keycode(m_keySymbols, *keysym)) {
         for (xcb_keycode_t* k = found; *k != XCB_NO_SYMBOL; ++k) {
-            if (std::find(registration.keycodes.begin(), registration.keycodes.end(), *k) ==
-                registration.keycodes.end()) {
-                registration.keycodes.push_back(*k);
+            if (std::find(result.keycodes.begin(), result.keycodes.end(), *k) == result.keycodes.end()) {
+                result.keycodes.push_back(*k);
             }
         }
         std::free(found);
     }
-    if (registration.keycodes.empty()) {
-        return false;
+    if (result.keycodes.empty()) {
+        return std::nullopt;
     }
 
     using tessary::HotKeyModifiers;
-    const HotKeyModifiers wanted = registration.combination.modifiers;
-    std::uint16_t modifiers = 0;
+    const HotKeyModifiers wanted = combination.modifiers;
     if (wanted.contains(HotKeyModifiers::control)) {
-        modifiers |= XCB_MOD_MASK_CONTROL;
+        result.modifiers |= XCB_MOD_MASK_CONTROL;
     }
     if (wanted.contains(HotKeyModifiers::shift)) {
-        modifiers |= XCB_MOD_MASK_SHIFT;
+        result.modifiers |= XCB_MOD_MASK_SHIFT;
     }
     if (wanted.contains(HotKeyModifiers::option)) {
-        modifiers |= m_masks.alt;
+        result.modifiers |= m_masks.alt;
     }
     if (wanted.contains(HotKeyModifiers::command)) {
-        modifiers |= m_masks.super;
+        result.modifiers |= m_masks.super;
     }
-    registration.modifiers = modifiers;
-
     std::vector<std::uint16_t> lockVariants{0, XCB_MOD_MASK_LOCK};
-    if (m_masks.numLock != 0 && (modifiers & m_masks.numLock) == 0) {
+    if (m_masks.numLock != 0 && (result.modifiers & m_masks.numLock) == 0) {
         lockVariants.push_back(m_masks.numLock);
         lockVariants.push_back(static_cast<std::uint16_t>(m_masks.numLock | XCB_MOD_MASK_LOCK));
     }
-
-    xcb_connection_t* c = m_connection->connection();
-    const xcb_window_t root = m_connection->root();
-    std::vector<std::pair<Grab, xcb_void_cookie_t>> pending;
-    for (xcb_keycode_t keycode : registration.keycodes) {
+    for (xcb_keycode_t keycode : result.keycodes) {
         for (std::uint16_t locks : lockVariants) {
-            const Grab grab{keycode, static_cast<std::uint16_t>(modifiers | locks)};
-            // Not owner_events: every press is reported on the root window, even over our own windows.
-            pending.emplace_back(grab, xcb_grab_key_checked(c, 0, root, grab.modifiers, grab.keycode,
-                                                            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+            result.grabs.push_back({keycode, static_cast<std::uint16_t>(result.modifiers | locks)});
         }
     }
+    return result;
+}
+
+bool X11GlobalHotKeys::take(const std::vector<Grab>& grabs, std::vector<Grab>& taken) {
+    xcb_connection_t* c = m_connection->connection();
+    std::vector<xcb_void_cookie_t> cookies;
+    cookies.reserve(grabs.size());
+    for (const Grab& grab : grabs) {
+        // Not owner_events: every press is reported on the root window, even over our own windows.
+        cookies.push_back(xcb_grab_key_checked(c, 0, m_connection->root(), grab.modifiers, grab.keycode,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    }
     bool refused = false;
-    for (const auto& [grab, cookie] : pending) {
-        if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
+    for (size_t i = 0; i < grabs.size(); ++i) {
+        if (xcb_generic_error_t* error = xcb_request_check(c, cookies[i])) {
             refused = true;
             std::free(error);
         } else {
-            registration.grabs.push_back(grab);
+            taken.push_back(grabs[i]);
         }
     }
-    if (refused) {
-        // A partial grab is a conflict: give back what was taken.
-        ungrab(registration);
-        xcb_flush(c);
-        return false;
-    }
-    return true;
+    return !refused;
 }
 
-void X11GlobalHotKeys::ungrab(Registration& registration) {
-    for (const Grab& grab : registration.grabs) {
+void X11GlobalHotKeys::release(const std::vector<Grab>& grabs) {
+    for (const Grab& grab : grabs) {
         xcb_ungrab_key(m_connection->connection(), grab.keycode, m_connection->root(), grab.modifiers);
     }
-    registration.grabs.clear();
+    xcb_flush(m_connection->connection());
 }
 
 bool X11GlobalHotKeys::registerHotKey(quint32 id, const tessary::HotKeyCombination& combination) {
@@ -186,12 +180,18 @@ bool X11GlobalHotKeys::registerHotKey(quint32 id, const tessary::HotKeyCombinati
             return false;
         }
     }
-    Registration registration{combination, {}, 0, {}};
-    if (!grab(registration)) {
+    auto wanted = plan(combination);
+    if (!wanted) {
+        return false;
+    }
+    std::vector<Grab> taken;
+    if (!take(wanted->grabs, taken)) {
+        // A partial grab is a conflict: give back what was taken.
+        release(taken);
         return false;
     }
     xcb_flush(m_connection->connection());
-    m_registrations.emplace(id, std::move(registration));
+    m_registrations.emplace(id, Registration{combination, std::move(*wanted), std::move(taken)});
     return true;
 }
 
@@ -200,8 +200,7 @@ void X11GlobalHotKeys::unregisterHotKey(quint32 id) {
     if (found == m_registrations.end()) {
         return;
     }
-    ungrab(found->second);
-    xcb_flush(m_connection->connection());
+    release(found->second.held);
     m_registrations.erase(found);
 }
 
@@ -212,10 +211,11 @@ bool X11GlobalHotKeys::handleKeyPress(const xcb_key_press_event_t* event) {
     const std::uint16_t relevant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | m_masks.alt | m_masks.super;
     const std::uint16_t held = event->state & relevant;
     for (const auto& [id, registration] : m_registrations) {
-        if (held == registration.modifiers &&
-            std::find(registration.keycodes.begin(), registration.keycodes.end(), event->detail) !=
-                registration.keycodes.end()) {
+        const Plan& plan = registration.plan;
+        if (held == plan.modifiers &&
+            std::find(plan.keycodes.begin(), plan.keycodes.end(), event->detail) != plan.keycodes.end()) {
             m_lastPressArrival = std::chrono::steady_clock::now();
+            m_lastPressServerTime = event->time;
             Q_EMIT pressed(id);
             return true;
         }
@@ -227,23 +227,57 @@ void X11GlobalHotKeys::keyboardMappingChanged() {
     if (m_regrabScheduled) {
         return;
     }
-    // Mapping changes come in bursts; grab again once they have settled.
+    // Mapping changes come in bursts; follow them once they have settled.
     m_regrabScheduled = true;
     QTimer::singleShot(0, this, [this] {
         m_regrabScheduled = false;
-        for (auto& [id, registration] : m_registrations) {
-            ungrab(registration);
-        }
-        loadKeyboardMapping();
-        for (auto& [id, registration] : m_registrations) {
-            if (!grab(registration)) {
-                Log::error(QStringLiteral("全局热键：键盘映射变化后 ") +
-                           QString::fromStdString(registration.combination.display()) +
-                           QStringLiteral(" 没能重新注册。"));
+        followKeyboardMapping();
+    });
+}
+
+void X11GlobalHotKeys::followKeyboardMapping() {
+    loadKeyboardMapping();
+    for (auto& [id, registration] : m_registrations) {
+        // Grabs that stay the same are kept as they are: switching between keyboards with the same
+        // map (as every XTest client does) must not open a moment in which a press is lost.
+        const auto wanted = plan(registration.combination);
+        std::vector<Grab> added;
+        std::vector<Grab> obsolete;
+        for (const Grab& grab : registration.held) {
+            if (!wanted ||
+                std::find(wanted->grabs.begin(), wanted->grabs.end(), grab) == wanted->grabs.end()) {
+                obsolete.push_back(grab);
             }
         }
-        xcb_flush(m_connection->connection());
-    });
+        if (wanted) {
+            for (const Grab& grab : wanted->grabs) {
+                if (std::find(registration.held.begin(), registration.held.end(), grab) ==
+                    registration.held.end()) {
+                    added.push_back(grab);
+                }
+            }
+        }
+        std::vector<Grab> taken;
+        const bool complete = wanted && take(added, taken);
+        std::vector<Grab> kept;
+        for (const Grab& grab : registration.held) {
+            if (std::find(obsolete.begin(), obsolete.end(), grab) == obsolete.end()) {
+                kept.push_back(grab);
+            }
+        }
+        release(obsolete);
+        kept.insert(kept.end(), taken.begin(), taken.end());
+        if (!complete) {
+            // The key moved somewhere another application holds, or left the keyboard.
+            release(kept);
+            kept.clear();
+            Log::error(QStringLiteral("全局热键：键盘映射变化后 ") +
+                       QString::fromStdString(registration.combination.display()) +
+                       QStringLiteral(" 没能重新注册。"));
+        }
+        registration.held = std::move(kept);
+        registration.plan = wanted.value_or(Plan{});
+    }
 }
 
 bool X11GlobalHotKeys::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {

@@ -30,19 +30,29 @@ public:
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-    // When the last grabbed press was read from the connection (latency measurements).
+    // The last grabbed press: when it was read from the connection, and the server's own time stamp
+    // of the key event (latency measurements).
     std::chrono::steady_clock::time_point lastPressArrival() const { return m_lastPressArrival; }
+    xcb_timestamp_t lastPressServerTime() const { return m_lastPressServerTime; }
 
 private:
     struct Grab {
         xcb_keycode_t keycode;
         std::uint16_t modifiers;
+
+        friend bool operator==(const Grab&, const Grab&) = default;
     };
-    struct Registration {
-        tessary::HotKeyCombination combination;
+    // What a combination needs under the current keyboard mapping.
+    struct Plan {
         std::vector<xcb_keycode_t> keycodes;
         std::uint16_t modifiers = 0;
         std::vector<Grab> grabs;
+    };
+    struct Registration {
+        tessary::HotKeyCombination combination;
+        Plan plan;
+        // The grabs actually held.
+        std::vector<Grab> held;
     };
     struct ModifierMasks {
         std::uint16_t alt = XCB_MOD_MASK_1;
@@ -52,9 +62,12 @@ private:
 
     void loadKeyboardMapping();
     void keyboardMappingChanged();
-    // Fills keycodes, modifiers and grabs; false (with nothing left grabbed) on refusal.
-    bool grab(Registration& registration);
-    void ungrab(Registration& registration);
+    void followKeyboardMapping();
+    // Nothing when the combination's key is not on the keyboard.
+    std::optional<Plan> plan(const tessary::HotKeyCombination& combination) const;
+    // Grabs each of `grabs`, appending the ones obtained to `taken`; false if any was refused.
+    bool take(const std::vector<Grab>& grabs, std::vector<Grab>& taken);
+    void release(const std::vector<Grab>& grabs);
     bool handleKeyPress(const xcb_key_press_event_t* event);
 
     std::shared_ptr<X11Connection> m_connection;
@@ -64,4 +77,5 @@ private:
     std::map<quint32, Registration> m_registrations;
     bool m_regrabScheduled = false;
     std::chrono::steady_clock::time_point m_lastPressArrival;
+    xcb_timestamp_t m_lastPressServerTime = 0;
 };
