@@ -69,10 +69,15 @@ bool OverlayWindow::grabInput() {
     }
     const bool keyboard = window->setKeyboardGrabEnabled(true);
     const bool mouse = window->setMouseGrabEnabled(true);
+    grabbed_ = grabbed_ || keyboard || mouse;
     return keyboard && mouse;
 }
 
 void OverlayWindow::releaseInput() {
+    if (!grabbed_) {
+        return;
+    }
+    grabbed_ = false;
     if (QWindow* window = windowHandle()) {
         window->setKeyboardGrabEnabled(false);
         window->setMouseGrabEnabled(false);

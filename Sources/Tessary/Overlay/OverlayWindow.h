@@ -47,4 +47,5 @@ private:
     OverlayGuideView* guide_ = nullptr;
     SelectionCanvasView* canvas_ = nullptr;
     Router router_;
+    bool grabbed_ = false;
 };

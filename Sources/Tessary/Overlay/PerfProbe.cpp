@@ -71,6 +71,10 @@ void PerfProbe::start(long long frames, bool legacy, double canvasArea, double r
          false);
 }
 
+void PerfProbe::reset() {
+    mutableState() = State{};
+}
+
 bool PerfProbe::isRecording() {
     const State& s = mutableState();
     return s.expected > 0 && !s.reported;

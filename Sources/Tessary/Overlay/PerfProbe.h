@@ -29,6 +29,8 @@ public:
     // Resets the state for `frames` frames and emits the opening line (replacing the report file).
     static void start(long long frames, bool legacy, double canvasArea, double refreshRate,
                       std::optional<QString> outputPath);
+    // Stops measuring and forgets everything, without a report.
+    static void reset();
     // Whether draws are being measured now.
     static bool isRecording();
     // One canvas draw: seconds spent, area redrawn (square points), and on the legacy path the
