@@ -38,27 +38,6 @@ TEST(ToolbarLayoutTest, ButtonsTouchAndGroupsAreSeparated) {
     expectRect(layout.separators[1], {608, 9, 1, 26});
 }
 
-TEST(ToolbarLayoutTest, WidthFollowsGroupChanges) {
-    const struct {
-        const char* name;
-        std::vector<int> groups;
-        double width;
-        std::size_t separators;
-    } cases[] = {
-        {"no buttons", {}, 20, 0},
-        {"one button", {0}, 68, 0},
-        {"one group", {1, 1, 1}, 164, 0},
-        {"a group that comes back gets another separator", {0, 1, 0}, 194, 2},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto layout = ToolbarLayout::layOut(c.groups);
-        EXPECT_DOUBLE_EQ(layout.size.width, c.width);
-        EXPECT_EQ(layout.separators.size(), c.separators);
-        EXPECT_EQ(layout.buttons.size(), c.groups.size());
-    }
-}
-
 TEST(StyleBarLayoutTest, CellsAndWidthWithAndWithoutStickers) {
     const auto plain = StyleBarLayout::layOut(8, 3, 10, false);
     EXPECT_DOUBLE_EQ(plain.size.width, 349);

@@ -75,6 +75,7 @@ StyleBarView::StyleBarView(std::function<void(tessary::AnnotationColor)> onColor
         stickerCells_.push_back(cell);
     }
     applyTexts();
+    connect(L10n::notifier(), &L10n::languageDidChange, this, &StyleBarView::applyTexts);
     layOutContent();
     refreshSelectionMarks();
 }

@@ -43,7 +43,7 @@ public:
     void setShowsStickers(bool shows);
     void layOutContent();
 
-    // Re-reads the colour tooltips (after a language change).
+    // Re-reads the colour tooltips; runs by itself when the language changes.
     void applyTexts();
 
 protected:

@@ -49,6 +49,7 @@ ToolbarView::ToolbarView(std::function<void(ToolKind)> onSelect, QWidget* parent
     setFixedSize(static_cast<int>(layout.size.width), static_cast<int>(layout.size.height));
 
     applyTexts();
+    connect(L10n::notifier(), &L10n::languageDidChange, this, &ToolbarView::applyTexts);
     // Starts as "available" so that the switch below takes effect and sets the explanatory tooltip.
     qrAvailable_ = true;
     setQRAvailable(false);

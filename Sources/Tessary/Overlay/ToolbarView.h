@@ -35,7 +35,7 @@ public:
     // The canvas passes whether its store can undo.
     void setUndoEnabled(bool enabled);
 
-    // Re-reads tooltips and accessibility texts (after a language change).
+    // Re-reads tooltips and accessibility texts; runs by itself when the language changes.
     void applyTexts();
 
 protected:
