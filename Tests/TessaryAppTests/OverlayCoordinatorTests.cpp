@@ -11,6 +11,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QWindow>
@@ -199,6 +201,43 @@ TEST(OverlayCoordinator, QrCopyNeedsPayloadsAndShowsThemInANotice) {
     // The notice hangs 12 points under the selection.
     EXPECT_DOUBLE_EQ(NoticePanel::visible()->globalFrame().maxY(), 300 - 12);
     NoticePanel::visible()->dismiss();
+}
+
+TEST(OverlayCoordinator, QrCodeInAReleasedSelectionIsFoundAndCopied) {
+    QProcess qrencode;
+    qrencode.start(QStringLiteral("qrencode"),
+                   {QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("-s"), QStringLiteral("4"),
+                    QStringLiteral("https://tessary.test/qr")});
+    if (!qrencode.waitForFinished() || qrencode.exitCode() != 0) {
+        GTEST_SKIP() << "qrencode is not installed";
+    }
+    QImage code;
+    ASSERT_TRUE(code.loadFromData(qrencode.readAllStandardOutput(), "PNG"));
+    FakePlatformScope scope;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QImage desktop(screen->geometry().size(), QImage::Format_RGB32);
+    desktop.fill(Qt::white);
+    QPainter(&desktop).drawImage(QPoint(100, 100), code);
+    scope.displays().setImage(screen->name(), desktop);
+
+    OverlayCoordinator coordinator({});
+    coordinator.begin();
+    SelectionCanvasView* canvas = coordinator.canvases().first();
+    const double top = canvas->height() - 80;
+    dragFromTo(canvas, {80, top}, {120.0 + code.width(), top - 40 - code.height()});
+    ASSERT_TRUE(spinUntil([&] { return !canvas->qrPayloads().isEmpty(); }, 5000));
+    EXPECT_EQ(canvas->qrPayloads(), QStringList{QStringLiteral("https://tessary.test/qr")});
+
+    // Moving the selection forgets what was found for the old one.
+    dragFromTo(canvas, {150, top - 50}, {151, top - 50});
+    EXPECT_TRUE(canvas->qrPayloads().isEmpty());
+    ASSERT_TRUE(spinUntil([&] { return !canvas->qrPayloads().isEmpty(); }, 5000));
+    canvas->handleToolbarSelection(ToolKind::qrCode);
+    EXPECT_FALSE(coordinator.isActive());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("https://tessary.test/qr"));
+    if (NoticePanel::visible()) {
+        NoticePanel::visible()->dismiss();
+    }
 }
 
 TEST(OverlayCoordinator, TextRecognitionWithoutASelectionGivesUp) {

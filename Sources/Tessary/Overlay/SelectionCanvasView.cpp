@@ -10,6 +10,7 @@
 #include "Overlay/OverlayBackdropView.h"
 #include "Overlay/OverlayGuideView.h"
 #include "Overlay/PerfProbe.h"
+#include "Overlay/QRCodeDetector.h"
 #include "TessaryCore/BarStackLayout.h"
 #include "TessaryCore/DemoAnnotations.h"
 #include "TessaryCore/NoticeLayout.h"
@@ -35,6 +36,12 @@ SelectionCanvasView::SelectionCanvasView(CapturedDisplay captured,
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
+    qrDetector_ = new QRCodeDetector(this);
+    connect(qrDetector_, &QRCodeDetector::scanFinished, this, [this](const QStringList& payloads) {
+        if (qrDetector_->scannedSelection() == selection_) {
+            setQRPayloads(payloads);
+        }
+    });
     resize(int(std::lround(captured_.frame.width)), int(std::lround(captured_.frame.height)));
 }
 
@@ -136,6 +143,7 @@ void SelectionCanvasView::selectionChanged(const std::optional<Rect>& before) {
     if (before == selection_) {
         return;
     }
+    qrDetector_->cancel();
     qrSelection_.reset();
     qrPayloads_.clear();
     hideNotice();
@@ -688,6 +696,7 @@ void SelectionCanvasView::showBars() {
     }
     barsVisible_ = true;
     layOutBars();
+    qrDetector_->schedule(*selection_, [this] { return croppedImage(); });
 }
 
 void SelectionCanvasView::hideBars() {

@@ -29,6 +29,7 @@
 #include <vector>
 
 class NoticeBarView;
+class QRCodeDetector;
 class QTimer;
 class QVariantAnimation;
 
@@ -128,9 +129,10 @@ public:
     void showBars();
     bool barsVisible() const { return barsVisible_; }
 
-    // QR payloads found for the current selection.
+    // QR payloads found for the current selection (scanned once it is released).
     const QStringList& qrPayloads() const { return qrPayloads_; }
     void setQRPayloads(const QStringList& payloads);
+    QRCodeDetector* qrDetector() const { return qrDetector_; }
 
     const std::optional<tessary::TranslationOverlay>& translation() const { return translation_; }
     void setTranslation(std::optional<tessary::TranslationOverlay> translation);
@@ -238,6 +240,7 @@ private:
     NoticeBarView* noticeBar_ = nullptr;
     QTimer* noticeTimer_ = nullptr;
     QVariantAnimation* noticeFade_ = nullptr;
+    QRCodeDetector* qrDetector_ = nullptr;
     std::optional<tessary::Rect> qrSelection_;
     QStringList qrPayloads_;
 
