@@ -5,9 +5,11 @@
 #include "Overlay/ScreenCaptureError.h"
 #include "Overlay/ScreenRecordingPermission.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +140,43 @@ TEST(ScreenCapturer, SecondFailureIsThrownAndListFailureIsNotRetried) {
         }
         EXPECT_EQ(scope.displays().displayListCount(), c.expectedLists) << c.name;
         EXPECT_EQ(scope.displays().grabCount(), c.expectedGrabs) << c.name;
+    }
+}
+
+TEST(ScreenCapturer, FixtureImagesStandInForTheScreens) {
+    QTemporaryDir dir;
+    const QSize native = QGuiApplication::primaryScreen()->geometry().size() *
+                         QGuiApplication::primaryScreen()->devicePixelRatio();
+    QImage fixture(native, QImage::Format_RGB32);
+    fixture.fill(qRgb(12, 34, 56));
+    fixture.setPixel(native.width() - 1, 0, qRgb(200, 100, 0));
+    const QString good = dir.filePath(QStringLiteral("screen.png"));
+    ASSERT_TRUE(fixture.save(good));
+    const QString broken = dir.filePath(QStringLiteral("broken.png"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\x89PNG not really");
+    file.close();
+
+    struct Case {
+        QString paths;
+        bool loads;
+    };
+    for (const Case& c :
+         {Case{good, true}, Case{broken, false}, Case{dir.filePath(QStringLiteral("none.png")), false}}) {
+        qputenv("TESSARY_FAKE_SCREENS", c.paths.toUtf8());
+        FakePlatformScope scope;
+        qunsetenv("TESSARY_FAKE_SCREENS");
+        try {
+            const QList<CapturedDisplay> displays = ScreenCapturer::captureAllDisplays();
+            ASSERT_TRUE(c.loads) << qPrintable(c.paths);
+            ASSERT_EQ(displays.size(), 1);
+            EXPECT_EQ(displays[0].image, fixture);
+        } catch (const ScreenCaptureError& error) {
+            EXPECT_FALSE(c.loads) << qPrintable(c.paths);
+            EXPECT_TRUE(error.localizedDescription().contains(c.paths))
+                << qPrintable(error.localizedDescription());
+        }
     }
 }
 

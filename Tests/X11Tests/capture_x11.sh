@@ -67,3 +67,12 @@ if [ "$ok" -ne 3 ]; then
     echo "capture_x11: expected 3 passing checks, got $ok" >&2
     exit 1
 fi
+
+# At a Qt scale factor of 2 the same monitors are 960 x 540 points and still grabbed at full resolution.
+QT_SCALE_FACTOR=2 "$build/Tests/capture_x11_driver" --gtest_filter='*Grab*' 2>"$XS_WORK/driver2.log" |
+    tee "$XS_WORK/out2.txt"
+if [ "$(grep -c '^\[       OK \]' "$XS_WORK/out2.txt" || true)" -ne 1 ]; then
+    cat "$XS_WORK/driver2.log" >&2
+    echo "capture_x11: the grab check failed at scale 2" >&2
+    exit 1
+fi

@@ -64,17 +64,22 @@ TEST(X11Capture, GrabMatchesTheRootPatternOnEveryMonitorWithoutPointer) {
     ASSERT_EQ(displays.size(), names.size());
     const QList<QRect> covered = coveredAreas();
     ASSERT_FALSE(covered.isEmpty());
+    const double expectedScale =
+        qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1.0;
     for (int i = 0; i < displays.size(); ++i) {
         const CapturedDisplay& d = displays[i];
         ASSERT_TRUE(d.screen);
         EXPECT_EQ(d.screen->name(), names[i]);
-        EXPECT_EQ(d.scale, 1.0);
-        ASSERT_EQ(d.image.size(), d.geometry.size());
+        // With a Qt scale factor the image stays at the monitor's pixels (1920 x 1080 here).
+        EXPECT_EQ(d.scale, expectedScale);
+        ASSERT_EQ(d.image.size(), QSize(1920, 1080));
+        EXPECT_EQ(d.image.size(), d.geometry.size() * expectedScale);
         EXPECT_EQ(d.frame, CoordinateSpace::fromQtGlobal(QRectF(d.geometry)));
         int mismatches = 0;
         int checked = 0;
         for (int y = 0; y < d.image.height(); y += 7) {
             for (int x = 0; x < d.image.width(); x += 5) {
+                // Qt keeps a screen's top-left in X pixels, so image pixels sit at that offset.
                 const QPoint global = d.geometry.topLeft() + QPoint(x, y);
                 if (std::any_of(covered.begin(), covered.end(),
                                 [&](const QRect& r) { return r.contains(global); })) {
