@@ -25,12 +25,13 @@ QImage code(const std::string& text, int side) {
     return image;
 }
 
-// Window-like clutter: panels, lines of text, a photo-like gradient.
+// Window-like clutter: a solid panel, lines of text, a photo-like gradient.
 QImage busyScreen(bool withCodes) {
     QImage image(1200, 800, QImage::Format_RGB32);
     image.fill(QColor(236, 238, 242));
     QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 400, 300);
+    painter.fillRect(QRect(40, 500, 300, 220), QColor(221, 141, 61));
+    QLinearGradient gradient(760, 420, 1160, 720);
     gradient.setColorAt(0, QColor(30, 90, 160));
     gradient.setColorAt(1, QColor(220, 140, 60));
     painter.fillRect(QRect(760, 420, 400, 300), gradient);

@@ -150,6 +150,20 @@ TEST(QRCodeRecognizerTest, PayloadsInReadingOrderWithoutRepeatsOrBytes) {
     }
 }
 
+TEST(QRCodeRecognizerTest, EveryPixelFormatIsRead) {
+    if (!haveQrencode()) {
+        GTEST_SKIP() << "qrencode is not installed";
+    }
+    const QImage image = scene({500, 300}, {{"formats", {150, 60}}});
+    for (const QImage::Format format :
+         {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_Grayscale8,
+          QImage::Format_RGB888, QImage::Format_Indexed8}) {
+        SCOPED_TRACE(int(format));
+        EXPECT_EQ(QRCodeRecognizer::payloads(QRCodeRecognizer::observations(image.convertToFormat(format))),
+                  QStringList{QStringLiteral("formats")});
+    }
+}
+
 TEST(QRCodeRecognizerTest, OddInputsGiveNoPayloads) {
     const struct {
         const char* name;

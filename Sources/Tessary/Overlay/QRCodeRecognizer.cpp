@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QPromise>
+#include <QSysInfo>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -28,15 +29,36 @@ QThreadPool* worker() {
     return pool;
 }
 
+// Qt's 32-bit formats hold 0xAARRGGBB words; their byte order in memory follows the CPU's.
+ZXing::ImageFormat xrgbFormat() {
+    return QSysInfo::ByteOrder == QSysInfo::LittleEndian ? ZXing::ImageFormat::BGRX
+                                                         : ZXing::ImageFormat::XRGB;
+}
+
 } // namespace
 
 std::vector<tessary::QRCodeObservation> observations(const QImage& image) {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
         return {};
     }
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
-                                static_cast<int>(grey.bytesPerLine()));
+    // Screen captures arrive as 32-bit pixels; ZXing reads those directly, which saves a grey copy.
+    QImage pixels = image;
+    ZXing::ImageFormat format = ZXing::ImageFormat::Lum;
+    switch (image.format()) {
+    case QImage::Format_Grayscale8:
+        break;
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        format = xrgbFormat();
+        break;
+    default:
+        pixels = image.convertToFormat(QImage::Format_RGB32);
+        format = xrgbFormat();
+        break;
+    }
+    const ZXing::ImageView view(pixels.constBits(), pixels.width(), pixels.height(), format,
+                                static_cast<int>(pixels.bytesPerLine()));
     ZXing::DecodeHints hints;
     hints.setFormats(ZXing::BarcodeFormat::QRCode);
     hints.setTryHarder(true);
@@ -62,7 +84,7 @@ std::vector<tessary::QRCodeObservation> observations(const QImage& image) {
             maxY = std::max(maxY, corner.y);
         }
         observation.boundingBox =
-            tessary::QRCodePayloads::normalizedBox(minX, minY, maxX, maxY, grey.width(), grey.height());
+            tessary::QRCodePayloads::normalizedBox(minX, minY, maxX, maxY, pixels.width(), pixels.height());
         found.push_back(std::move(observation));
     }
     return found;
