@@ -223,6 +223,15 @@ private:
         tessary::OverlayLabelLayout::ReadoutMetrics layout;
     };
     const ReadoutMetrics& readoutMetrics();
+    // Texts of the colour panel, looked up once per canvas (lookups read the settings).
+    struct PanelTexts {
+        QString coordinate;
+        QString colorValue;
+        QString copied;
+        QString copyHint;
+        QString copyShortcutHint;
+    };
+    const PanelTexts& panelTexts();
     const QPixmap& legacyBackdrop();
     AnnotationRenderContext renderContext();
 
@@ -274,6 +283,7 @@ private:
 
     QPixmap legacyBackdrop_;
     std::optional<ReadoutMetrics> readoutMetrics_;
+    std::optional<PanelTexts> panelTexts_;
     QElapsedTimer frameTimer_;
     bool frameStarted_ = false;
 };

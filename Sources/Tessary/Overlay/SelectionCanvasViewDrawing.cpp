@@ -101,6 +101,17 @@ const SelectionCanvasView::ReadoutMetrics& SelectionCanvasView::readoutMetrics()
     return *readoutMetrics_;
 }
 
+const SelectionCanvasView::PanelTexts& SelectionCanvasView::panelTexts() {
+    if (!panelTexts_) {
+        panelTexts_ = PanelTexts{L10n::text(QStringLiteral("colorPicker.coordinate")),
+                                 L10n::text(QStringLiteral("colorPicker.colorValue")),
+                                 L10n::text(QStringLiteral("colorPicker.copied")),
+                                 L10n::text(QStringLiteral("colorPicker.copyHint")),
+                                 L10n::text(QStringLiteral("colorPicker.copyShortcutHint"))};
+    }
+    return *panelTexts_;
+}
+
 Layout::Readout SelectionCanvasView::readoutLayout(Point pointer) {
     return Layout::readout(pointer, bounds(), readoutMetrics().layout);
 }
@@ -271,24 +282,18 @@ void SelectionCanvasView::drawColorPickerPanel(QPainter& painter, const Rect& re
     painter.drawPath(panel);
 
     const double h = height();
+    const PanelTexts& texts = panelTexts();
     painter.setPen(Theme::colorPickerLabelColor());
-    drawTextAt(painter, L10n::text(QStringLiteral("colorPicker.coordinate")), panelLabelFont(),
-               {rect.minX() + 11, rect.maxY() - 25}, h);
-    drawTextAt(painter, L10n::text(QStringLiteral("colorPicker.colorValue")), panelLabelFont(),
-               {rect.minX() + 11, rect.maxY() - 45}, h);
+    drawTextAt(painter, texts.coordinate, panelLabelFont(), {rect.minX() + 11, rect.maxY() - 25}, h);
+    drawTextAt(painter, texts.colorValue, panelLabelFont(), {rect.minX() + 11, rect.maxY() - 45}, h);
     painter.setPen(Theme::colorPickerValueColor());
     drawTextAt(painter, pixelText(pixel), panelValueFont(), {rect.minX() + 56, rect.maxY() - 25}, h);
     drawTextAt(painter, QString::fromStdString(color.hexString()), panelValueFont(),
                {rect.minX() + 56, rect.maxY() - 45}, h);
 
-    QString hint;
-    if (colorPickerJustCopied_) {
-        hint = L10n::text(QStringLiteral("colorPicker.copied"));
-    } else if (isColorPickerActive_) {
-        hint = L10n::text(QStringLiteral("colorPicker.copyHint"));
-    } else {
-        hint = L10n::text(QStringLiteral("colorPicker.copyShortcutHint"));
-    }
+    const QString& hint = colorPickerJustCopied_ ? texts.copied
+                          : isColorPickerActive_ ? texts.copyHint
+                                                 : texts.copyShortcutHint;
     painter.setPen(Theme::colorPickerHintColor());
     drawTextAt(painter, hint, panelHintFont(), {rect.minX() + 11, rect.minY() + 10}, h, rect.width - 22);
 }
