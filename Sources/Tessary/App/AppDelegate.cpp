@@ -7,6 +7,7 @@
 #include "HotKeys/HotKeyController.h"
 #include "Overlay/OverlayCoordinator.h"
 #include "Overlay/ScreenCapturer.h"
+#include "Overlay/ToolIconRenderer.h"
 #include "Platform/CapturePermission.h"
 #include "Platform/Platform.h"
 #include "TessaryCore/MenuKey.h"
@@ -54,6 +55,7 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching() {
     applyAppearanceSwitch();
+    ToolIconRenderer::verifyBundledIcons();
     setUpStatusItem();
     hotKeys().activate();
     syncHotKeyIntoUI();
