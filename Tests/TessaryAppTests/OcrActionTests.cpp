@@ -95,7 +95,8 @@ TEST(OcrActionTest, CopiesRecognisedTextAndReportsItsLength) {
     EXPECT_TRUE(logHas(outcome, QStringLiteral("info"),
                        QStringLiteral("提取文字：识别到 %1 个字符，已写剪贴板。").arg(count)));
     EXPECT_TRUE(logHas(outcome, QStringLiteral("info"),
-                       QStringLiteral("提取文字·内容：") + QString(copied).replace('\n', QStringLiteral(" \u23CE "))));
+                       QStringLiteral("提取文字·内容：") +
+                           QString(copied).replace('\n', QStringLiteral(" \u23CE "))));
 }
 
 TEST(OcrActionTest, NoTextLeavesTheClipboardAlone) {

@@ -148,6 +148,8 @@ TEST(TextRecognizerTest, ImagesWithoutTextYieldEmptyText) {
 
 struct LookCase {
     const char* name;
+    QString text;
+    QString family;
     QColor paper;
     QColor ink;
     QImage::Format format;
@@ -155,18 +157,40 @@ struct LookCase {
 
 // Screenshots come in every colour scheme and sometimes with an alpha channel.
 TEST(TextRecognizerTest, ReadsTextWhateverItsColours) {
-    const QString line = QStringLiteral("Copy the selection to the clipboard");
+    const QString english = QStringLiteral("Copy the selection to the clipboard");
+    const QString chinese = QStringLiteral("把选区里的文字复制到剪贴板");
     const std::vector<LookCase> cases = {
-        {"black on white", Qt::white, Qt::black, QImage::Format_RGB32},
-        {"white on dark grey", QColor(30, 30, 30), Qt::white, QImage::Format_RGB32},
-        {"grey on blue", QColor(20, 60, 140), QColor(230, 230, 230), QImage::Format_RGB32},
-        {"black on transparent", Qt::transparent, Qt::black, QImage::Format_ARGB32_Premultiplied},
+        {"black on white", english, latinFont, Qt::white, Qt::black, QImage::Format_RGB32},
+        {"white on dark grey", english, latinFont, QColor(30, 30, 30), Qt::white, QImage::Format_RGB32},
+        {"grey on blue", english, latinFont, QColor(20, 60, 140), QColor(230, 230, 230),
+         QImage::Format_RGB32},
+        {"black on transparent", english, latinFont, Qt::transparent, Qt::black,
+         QImage::Format_ARGB32_Premultiplied},
+        {"Chinese, light on dark", chinese, chineseFont, QColor(40, 44, 52), QColor(220, 220, 220),
+         QImage::Format_RGB32},
     };
     for (const LookCase& c : cases) {
-        const QImage image =
-            RenderedText::render(QSize(420, 60), {{line, latinFont, 16, {20, 36}}}, c.paper, c.ink, c.format);
-        EXPECT_GE(RenderedText::characterAccuracy(recognize(image), line), 0.95) << c.name;
+        const QImage image = RenderedText::render(QSize(420, 60), {{c.text, c.family, 16, {20, 36}}}, c.paper,
+                                                  c.ink, c.format);
+        EXPECT_GE(RenderedText::characterAccuracy(recognize(image), c.text), 0.95) << c.name;
     }
+}
+
+// A dark panel inside a light page (a sidebar, a code block): both parts are read.
+TEST(TextRecognizerTest, ReadsLightAndDarkPartsOfOnePage) {
+    const QString light = QStringLiteral("Settings are saved automatically");
+    const QString dark = QStringLiteral("Press the hot key to start a capture");
+    QImage image = RenderedText::render(QSize(520, 200), {{light, latinFont, 16, {20, 40}}});
+    {
+        QPainter painter(&image);
+        painter.fillRect(QRect(0, 100, 520, 100), QColor(25, 25, 25));
+        painter.setPen(Qt::white);
+        painter.setFont(RenderedText::font(latinFont, 16));
+        painter.drawText(20, 156, dark);
+    }
+    const QString text = recognize(image);
+    EXPECT_GE(RenderedText::characterAccuracy(text, light + QLatin1Char('\n') + dark), 0.95)
+        << text.toStdString();
 }
 
 TEST(TextRecognizerTest, LineBoxesAreNormalisedWithTheOriginAtTheBottomLeft) {

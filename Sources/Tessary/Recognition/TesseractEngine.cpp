@@ -13,6 +13,8 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 namespace {
 
@@ -32,17 +34,38 @@ QStringList toStringList(const std::vector<std::string>& values) {
     return list;
 }
 
-// 8-bit grey, opaque: transparent pixels count as white paper.
-QImage greyImage(const QImage& image) {
-    if (!image.hasAlphaChannel()) {
-        return image.convertToFormat(QImage::Format_Grayscale8);
+// The most common grey level, from a sample of at most about 64k pixels: a screenshot's background.
+int dominantLevel(const QImage& grey) {
+    std::array<int, 256> histogram{};
+    const int step = std::max(1, int(std::sqrt(double(grey.width()) * grey.height() / 65536.0)));
+    for (int y = 0; y < grey.height(); y += step) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); x += step) {
+            ++histogram[row[x]];
+        }
     }
-    QImage flattened(image.size(), QImage::Format_RGB32);
-    flattened.fill(Qt::white);
-    QPainter painter(&flattened);
-    painter.drawImage(0, 0, image);
-    painter.end();
-    return flattened.convertToFormat(QImage::Format_Grayscale8);
+    return int(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
+}
+
+// 8-bit grey, dark ink on a light background. Transparent pixels count as white paper. The engine
+// reads dark text on light; it can retry a line inverted, but only after a failed first reading,
+// per language, which doubles the cost of a dark theme.
+QImage greyImage(const QImage& image) {
+    QImage grey;
+    if (!image.hasAlphaChannel()) {
+        grey = image.convertToFormat(QImage::Format_Grayscale8);
+    } else {
+        QImage flattened(image.size(), QImage::Format_RGB32);
+        flattened.fill(Qt::white);
+        QPainter painter(&flattened);
+        painter.drawImage(0, 0, image);
+        painter.end();
+        grey = flattened.convertToFormat(QImage::Format_Grayscale8);
+    }
+    if (dominantLevel(grey) < 128) {
+        grey.invertPixels();
+    }
+    return grey;
 }
 
 bool cancelRequested(void* flag, int) {
