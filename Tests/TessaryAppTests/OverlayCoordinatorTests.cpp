@@ -141,13 +141,15 @@ TEST(OverlayCoordinator, CopyNeedsASelectionOfAtLeastOnePoint) {
     coordinator.begin();
     SelectionCanvasView* canvas = coordinator.canvases().first();
     canvas->setSelection(Rect{10, 10, 100, 50});
+    // The canvas is gone once the session ends.
+    const int canvasHeight = int(canvas->height());
     coordinator.confirm(canvas);
     EXPECT_FALSE(coordinator.isActive()) << "the overlay goes before the clipboard is written";
     ASSERT_TRUE(
         spinUntil([&] { return logged(scope, QStringLiteral("完成：已裁剪 100x50 像素，写剪贴板成功。")); }));
     const QImage copied = QGuiApplication::clipboard()->image();
     ASSERT_EQ(copied.size(), QSize(100, 50));
-    const int top = int(canvas->height()) - 60;
+    const int top = canvasHeight - 60;
     EXPECT_EQ(copied.pixel(0, 0) | 0xff000000u, screenPixel(0, 10, top));
 }
 
