@@ -2,6 +2,7 @@
 
 #include "Recognition/TextRecognitionError.h"
 #include "TessaryCore/CjkSpacing.h"
+#include "TessaryCore/ColumnGaps.h"
 #include "TessaryCore/RecognitionLanguages.h"
 
 #include <QDir>
@@ -159,18 +160,23 @@ std::vector<tessary::RecognizedLine> TesseractEngine::recognizeLines(const QImag
             if (!PTIsTextType(it->BlockType())) {
                 continue;
             }
-            int left = 0, top = 0, right = 0, bottom = 0;
-            if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
-                continue;
+            std::vector<tessary::ColumnGaps::Word> words;
+            do {
+                int left = 0, top = 0, right = 0, bottom = 0;
+                if (it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
+                    const std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_WORD));
+                    words.push_back({tessary::Rect{double(left), height - bottom, double(right - left),
+                                                   double(bottom - top)},
+                                     raw ? raw.get() : ""});
+                }
+            } while (!it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD) &&
+                     it->Next(tesseract::RIL_WORD));
+            for (const tessary::ColumnGaps::Segment& segment : tessary::ColumnGaps::split(words)) {
+                const tessary::Rect& box = segment.box;
+                lines.push_back(
+                    {tessary::Rect{box.x / width, box.y / height, box.width / width, box.height / height},
+                     tessary::CjkSpacing::removeSpacesBetweenCjk(segment.text)});
             }
-            const std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
-            std::string text = raw ? raw.get() : "";
-            while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-                text.pop_back();
-            }
-            tessary::Rect box{left / width, (height - bottom) / height, (right - left) / width,
-                              (bottom - top) / height};
-            lines.push_back({box, tessary::CjkSpacing::removeSpacesBetweenCjk(text)});
         } while (it->Next(tesseract::RIL_TEXTLINE));
     }
     m_api->Clear();

@@ -35,9 +35,9 @@ public:
 
     const std::vector<std::string>& languages() const { return m_languages; }
 
-    // The text lines of `image` in the engine's order, non-text blocks skipped, spaces between CJK
-    // characters removed, boxes normalised with the origin at the bottom left (y up). Setting
-    // `cancel` stops the work early. Throws TextRecognitionError.
+    // The text lines of `image` in the engine's order, non-text blocks skipped, lines cut at
+    // column gaps, spaces between CJK characters removed, boxes normalised with the origin at the
+    // bottom left (y up). Setting `cancel` stops the work early. Throws TextRecognitionError.
     std::vector<tessary::RecognizedLine> recognizeLines(const QImage& image, const std::atomic<bool>* cancel);
 
     // Tesseract addresses pixels with 16-bit coordinates.
