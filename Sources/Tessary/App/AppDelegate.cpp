@@ -5,6 +5,7 @@
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
 #include "HotKeys/HotKeyController.h"
+#include "Overlay/NoticePanel.h"
 #include "Overlay/OverlayCoordinator.h"
 #include "Overlay/ScreenCapturer.h"
 #include "Overlay/ToolIconRenderer.h"
@@ -60,6 +61,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     hotKeys().activate();
     syncHotKeyIntoUI();
     logStartupDiagnostics();
+    announceMissingTray();
     if (Platform::instance().capturePermission().preflight()) {
         // The first capture then skips enumerating the displays.
         QTimer::singleShot(0, this, [] { ScreenCapturer::prewarm(); });
@@ -125,10 +127,6 @@ void AppDelegate::applyAppearanceSwitch() {
 void AppDelegate::setUpStatusItem() {
     m_statusItem = std::make_unique<QSystemTrayIcon>(StatusItemImage::make());
     m_statusItem->setToolTip(QStringLiteral("Tessary"));
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        // The icon embeds by itself once a tray host appears; until then the menu is unreachable.
-        Log::notice(QStringLiteral("系统托盘不可用：图标会在托盘出现后自动显示。"));
-    }
     rebuildMenu();
     m_statusItem->show();
 }
@@ -181,10 +179,33 @@ void AppDelegate::rebuildMenu() {
 }
 
 void AppDelegate::logStartupDiagnostics() {
-    Log::info(QStringLiteral("启动完成 · 界面语言=") + L10n::rawValue(L10n::effective()) +
-              QStringLiteral(" · ") + QStringLiteral("热键=") + QStringLiteral("注册失败") +
-              QStringLiteral(" · ") + QStringLiteral("屏幕录制权限=") + QStringLiteral("已授权") +
-              QStringLiteral(" · ") + QStringLiteral("开机自启=") + QStringLiteral("已关"));
+    const auto active = hotKeys().active();
+    Log::info(diagnosticsLine(L10n::rawValue(L10n::effective()),
+                              active ? std::optional<QString>(QString::fromStdString(active->display()))
+                                     : std::nullopt,
+                              Platform::instance().capturePermission().preflight()));
+}
+
+QString AppDelegate::diagnosticsLine(const QString& language, const std::optional<QString>& hotKey,
+                                     bool captureGranted) {
+    // No login item service exists on this platform yet, so launching at login is always off.
+    return QStringLiteral("启动完成 · 界面语言=") + language + QStringLiteral(" · ") +
+           QStringLiteral("热键=") + hotKey.value_or(QStringLiteral("注册失败")) + QStringLiteral(" · ") +
+           QStringLiteral("屏幕录制权限=") +
+           (captureGranted ? QStringLiteral("已授权") : QStringLiteral("未授权")) + QStringLiteral(" · ") +
+           QStringLiteral("开机自启=") + QStringLiteral("已关");
+}
+
+void AppDelegate::announceMissingTray() {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        return;
+    }
+    // The icon embeds by itself once a tray host appears; until then the hot key is the way in.
+    Log::notice(QStringLiteral("系统托盘不可用：图标会在托盘出现后自动显示。"));
+    const auto active = hotKeys().active();
+    const QString hotKey =
+        active ? QString::fromStdString(active->linuxDisplay()) : QStringLiteral("tessary --capture-now");
+    NoticePanel::show(L10n::format(QStringLiteral("notice.noTray"), {hotKey}));
 }
 
 void AppDelegate::startCapture() {

@@ -34,6 +34,7 @@ public:
     void restartApp();
     void rebuildMenu();
     void logStartupDiagnostics();
+    void announceMissingTray();
     void syncHotKeyIntoUI();
 
     // Created on first use; the hot-key action holds this delegate weakly.
@@ -45,6 +46,8 @@ public:
     // The restart script: waits for this process to exit, then starts the executable again.
     static QString restartScript(qint64 pid, const QString& executablePath);
     static QString shellQuoted(const QString& text);
+    static QString diagnosticsLine(const QString& language, const std::optional<QString>& hotKey,
+                                   bool captureGranted);
 
 private:
     void setUpStatusItem();
