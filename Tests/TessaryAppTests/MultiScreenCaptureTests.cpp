@@ -1,4 +1,5 @@
 #include "FakePlatformScope.h"
+#include "ScreenLayoutChild.h"
 
 #include "App/CoordinateSpace.h"
 #include "Overlay/OnScreenWindowList.h"
@@ -7,19 +8,12 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-// Qt's screens are fixed when the application starts, so layouts with several screens run in a
-// child process of this test binary, started on the offscreen platform with a screen file.
-
 namespace {
-
-constexpr const char* childVariable = "TESSARY_TEST_SCREEN_LAYOUT";
 
 // Primary "P" is not at Qt's origin; "R" is a 2x display to its right; "T" (1.5x) sits to the left, lower.
 constexpr const char* threeScreens = R"({ "screens": [
@@ -35,31 +29,11 @@ constexpr const char* wideScreens = R"({ "screens": [
 ] })";
 
 bool inChild(const char* layout) {
-    return qEnvironmentVariable(childVariable) == QLatin1String(layout);
+    return ScreenLayoutChild::inLayout(layout);
 }
 
-// Runs the tests matching `filter` in a child whose Qt screens come from `json`; returns its output
-// on failure. `expectedTests` guards against a filter that matches nothing.
 void runInChild(const char* layout, const char* json, const QString& filter, int expectedTests) {
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screens.json"));
-    QFile file(config);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(json);
-    file.close();
-
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
-    env.insert(QStringLiteral("TESSARY_PLATFORM"), QStringLiteral("fake"));
-    env.insert(QLatin1String(childVariable), QLatin1String(layout));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter});
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QString output = QString::fromUtf8(child.readAll());
-    EXPECT_EQ(child.exitCode(), 0) << qPrintable(output);
-    EXPECT_EQ(output.count(QStringLiteral("[       OK ]")), expectedTests) << qPrintable(output);
+    ScreenLayoutChild::runInLayout(layout, json, filter, expectedTests);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "Overlay/SelectionCanvasDelegate.h"
 #include "Overlay/SelectionCanvasView.h"
 #include "Platform/Fake/FakeDisplayCapture.h"
+#include "ScreenLayoutChild.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,8 +13,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QObject>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -112,33 +111,7 @@ public:
     int finishes = 0;
 };
 
-// Screen layouts are fixed when Qt starts, so tests that need several screens run in a child
-// process of this binary on the offscreen platform with a screen file.
-inline constexpr const char* layoutVariable = "TESSARY_TEST_OVERLAY_LAYOUT";
-
-inline bool inLayout(const char* layout) {
-    return qEnvironmentVariable(layoutVariable) == QLatin1String(layout);
-}
-
-inline void runInLayout(const char* layout, const char* json, const QString& filter, int expectedTests) {
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screens.json"));
-    QFile file(config);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(json);
-    file.close();
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
-    env.insert(QStringLiteral("TESSARY_PLATFORM"), QStringLiteral("fake"));
-    env.insert(QLatin1String(layoutVariable), QLatin1String(layout));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter});
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QString output = QString::fromUtf8(child.readAll());
-    EXPECT_EQ(child.exitCode(), 0) << qPrintable(output);
-    EXPECT_EQ(output.count(QStringLiteral("[       OK ]")), expectedTests) << qPrintable(output);
-}
+using ScreenLayoutChild::inLayout;
+using ScreenLayoutChild::runInLayout;
 
 } // namespace OverlayTest
