@@ -264,7 +264,7 @@ TEST(OverlayCoordinator, ScriptedSelectionRunsItsActionAfterThreeSeconds) {
     timer.start();
     coordinator.begin();
     ASSERT_EQ(coordinator.canvases().first()->selection(), (Rect{10, 20, 300, 200}));
-    ASSERT_TRUE(spinUntil([&] { return !coordinator.isActive(); }, 5000));
+    ASSERT_TRUE(spinUntil([&] { return !coordinator.isActive(); }, 15000));
     EXPECT_GE(timer.elapsed(), 2900);
     ASSERT_TRUE(spinUntil([&] { return QFile::exists(dir.filePath(QStringLiteral("auto.png"))); }));
     EXPECT_EQ(QImage(dir.filePath(QStringLiteral("auto.png"))).size(), QSize(300, 200));
