@@ -4,6 +4,7 @@
 #include "App/Log.h"
 #include "Output/Clipboard.h"
 #include "Overlay/AnnotationRenderer.h"
+#include "Overlay/AnnotationTextEditor.h"
 #include "Overlay/ClickTrace.h"
 #include "Overlay/NoticeBarView.h"
 #include "Overlay/NoticePanel.h"
@@ -11,7 +12,7 @@
 #include "Overlay/OverlayGuideView.h"
 #include "Overlay/PerfProbe.h"
 #include "Overlay/QRCodeDetector.h"
-#include "TessaryCore/BarStackLayout.h"
+#include "Overlay/ToolbarView.h"
 #include "TessaryCore/DemoAnnotations.h"
 #include "TessaryCore/NoticeLayout.h"
 #include "TessaryCore/WindowGeometry.h"
@@ -146,6 +147,9 @@ void SelectionCanvasView::selectionChanged(const std::optional<Rect>& before) {
     qrDetector_->cancel();
     qrSelection_.reset();
     qrPayloads_.clear();
+    if (toolbar_) {
+        toolbar_->setQRAvailable(false);
+    }
     hideNotice();
     refreshCutout();
     invalidate(SG::selectionChangeDirtyRect(before, selection_, bounds()));
@@ -159,6 +163,7 @@ void SelectionCanvasView::refreshCutout() {
 }
 
 void SelectionCanvasView::clearSelection() {
+    cancelTextEditing();
     clearTranslation();
     setSelection(std::nullopt);
     dragMode_ = DragMode{};
@@ -197,6 +202,8 @@ QImage SelectionCanvasView::renderedImage() {
     if (crop.isNull()) {
         return {};
     }
+    // Text still being typed is dropped, not exported.
+    cancelTextEditing();
     if (store_.isEmpty() && !translation_) {
         return crop;
     }
@@ -223,6 +230,7 @@ void SelectionCanvasView::applyDemoAnnotations() {
     for (tessary::Annotation& annotation : tessary::DemoAnnotations::make(*selection_)) {
         store_.append(std::move(annotation));
     }
+    updateBarState();
     update();
 }
 
@@ -245,6 +253,11 @@ void SelectionCanvasView::pressAt(Point p) {
     }
     if (isPreSelectionLoupeActive_) {
         deactivatePreSelectionLoupe();
+    }
+    if (textEditor_) {
+        traceCanvas(QStringLiteral("按下 → 落下正在输入的文字"));
+        commitTextEditing();
+        return;
     }
     if (selection_) {
         const Rect s = *selection_;
@@ -331,7 +344,6 @@ void SelectionCanvasView::dragTo(Point p) {
     case DragMode::Kind::annotating:
         if (selection_) {
             updateDraft(dragMode_.anchor, SG::clamp(p, *selection_));
-            invalidate(SG::selectionChangeDirtyRect(selection_, selection_, bounds()));
         }
         break;
     case DragMode::Kind::idle:
@@ -340,6 +352,9 @@ void SelectionCanvasView::dragTo(Point p) {
 }
 
 void SelectionCanvasView::releaseAt(Point p) {
+    if (textEditor_) {
+        return;
+    }
     if (isColorPickerActive_) {
         updateColorPicker(p);
         return;
@@ -574,151 +589,7 @@ void SelectionCanvasView::copySelectionGuideColor(const tessary::PixelColor& col
     Log::info(QStringLiteral("选区引导：") + text + QStringLiteral(" 已写剪贴板。"));
 }
 
-// MARK: - Tools and annotations
-
-void SelectionCanvasView::handleToolbarSelection(ToolKind kind) {
-    if (ToolKinds::isSessionAction(kind)) {
-        if (SelectionCanvasDelegate* d = delegate()) {
-            d->selectionCanvasDidInvoke(this, kind);
-        }
-        return;
-    }
-    if (kind == ToolKind::colorPicker) {
-        toggleColorPicker();
-        return;
-    }
-    if (kind == ToolKind::undo) {
-        store_.undo();
-        update();
-        return;
-    }
-    chooseTool(kind);
-}
-
-void SelectionCanvasView::chooseTool(ToolKind tool) {
-    if (isColorPickerActive_) {
-        isColorPickerActive_ = false;
-        forgetColorPicker();
-    }
-    if (activeTool_ == tool) {
-        activeTool_.reset();
-    } else {
-        activeTool_ = tool;
-    }
-    update();
-}
-
-void SelectionCanvasView::beginAnnotation(ToolKind tool, Point p) {
-    switch (tool) {
-    case ToolKind::sticker:
-        store_.append(tessary::Annotation(tessary::StickerShape{p, sticker_}, style_));
-        showBars();
-        update();
-        return;
-    case ToolKind::rectangle:
-    case ToolKind::ellipse:
-    case ToolKind::arrow:
-    case ToolKind::pen:
-    case ToolKind::mosaic:
-        dragMode_ = DragMode{};
-        dragMode_.kind = DragMode::Kind::annotating;
-        dragMode_.anchor = p;
-        updateDraft(p, p);
-        hideBars();
-        if (selection_) {
-            invalidate(SG::selectionChangeDirtyRect(selection_, selection_, bounds()));
-        }
-        return;
-    default:
-        // Text is typed in an editor of its own.
-        return;
-    }
-}
-
-void SelectionCanvasView::updateDraft(Point a, Point c) {
-    if (!activeTool_) {
-        return;
-    }
-    const auto strokePoints = [&]() -> std::vector<Point> {
-        if (draft_) {
-            if (const auto* pen = std::get_if<tessary::PenShape>(&draft_->shape)) {
-                return pen->points;
-            }
-            if (const auto* mosaic = std::get_if<tessary::MosaicShape>(&draft_->shape)) {
-                return mosaic->points;
-            }
-        }
-        return {};
-    };
-    switch (*activeTool_) {
-    case ToolKind::rectangle:
-        draft_ = tessary::Annotation(tessary::RectangleShape{SG::spanned(a, c)}, style_);
-        break;
-    case ToolKind::ellipse:
-        draft_ = tessary::Annotation(tessary::EllipseShape{SG::spanned(a, c)}, style_);
-        break;
-    case ToolKind::arrow:
-        draft_ = tessary::Annotation(tessary::ArrowShape{a, c}, style_);
-        break;
-    case ToolKind::pen:
-    case ToolKind::mosaic: {
-        std::vector<Point> points = strokePoints();
-        if (!points.empty() && std::hypot(c.x - points.back().x, c.y - points.back().y) < 1.5) {
-            return;
-        }
-        points.push_back(c);
-        if (*activeTool_ == ToolKind::pen) {
-            draft_ = tessary::Annotation(tessary::PenShape{std::move(points)}, style_);
-        } else {
-            draft_ = tessary::Annotation(tessary::MosaicShape{std::move(points)}, style_);
-        }
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void SelectionCanvasView::finishDraft() {
-    if (draft_) {
-        store_.append(*draft_);
-    }
-    draft_.reset();
-    showBars();
-    update();
-}
-
-// MARK: - Bars and notice
-
-void SelectionCanvasView::showBars() {
-    if (!selection_) {
-        return;
-    }
-    barsVisible_ = true;
-    layOutBars();
-    qrDetector_->schedule(*selection_, [this] { return croppedImage(); });
-}
-
-void SelectionCanvasView::hideBars() {
-    barsVisible_ = false;
-    hideNotice();
-}
-
-void SelectionCanvasView::layOutBars() {
-    if (!selection_) {
-        return;
-    }
-    const bool noticeVisible = noticeBar_ && !noticeBar_->isHidden();
-    const std::optional<tessary::Size> notice =
-        noticeVisible
-            ? std::optional<tessary::Size>({double(noticeBar_->width()), double(noticeBar_->height())})
-            : std::nullopt;
-    const auto frames = tessary::BarStackLayout::layOut(*selection_, bounds(), {toolbarWidth, toolbarHeight},
-                                                        std::nullopt, notice);
-    if (frames.notice && noticeBar_) {
-        noticeBar_->move(toWidget(*frames.notice).topLeft().toPoint());
-    }
-}
+// MARK: - Notice
 
 void SelectionCanvasView::showNotice(const QString& text) {
     if (!selection_) {
@@ -763,6 +634,9 @@ void SelectionCanvasView::hideNotice() {
 void SelectionCanvasView::setQRPayloads(const QStringList& payloads) {
     qrSelection_ = selection_;
     qrPayloads_ = payloads;
+    if (toolbar_) {
+        toolbar_->setQRAvailable(!payloads.isEmpty());
+    }
 }
 
 void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation) {
@@ -819,6 +693,10 @@ void SelectionCanvasView::keyPressEvent(QKeyEvent* event) {
     constexpr Qt::KeyboardModifiers relevant =
         Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & relevant;
+    if (textEditor_) {
+        // The editor has the keyboard; nothing typed there may act on the canvas or the session.
+        return;
+    }
     SelectionCanvasDelegate* d = delegate();
     switch (event->key()) {
     case Qt::Key_Escape:
@@ -844,13 +722,14 @@ void SelectionCanvasView::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Z:
         if (modifiers == Qt::ControlModifier) {
-            store_.undo();
-            update();
+            undoLastAnnotation();
             return;
         }
         if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
-            store_.redo();
-            update();
+            if (store_.redo()) {
+                update();
+            }
+            updateBarState();
             return;
         }
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Overlay/AnnotationRenderContext.h"
+#include "Overlay/AnnotationTextEditor.h"
 #include "Overlay/CapturedDisplay.h"
 #include "Overlay/MosaicImageCache.h"
 #include "Overlay/OverlayBackdropView.h"
@@ -30,6 +31,8 @@
 
 class NoticeBarView;
 class QRCodeDetector;
+class StyleBarView;
+class ToolbarView;
 class QTimer;
 class QVariantAnimation;
 
@@ -125,9 +128,20 @@ public:
     const std::optional<tessary::Annotation>& draft() const { return draft_; }
     // Toolbar entry point: session actions go to the delegate, the rest is handled here.
     void handleToolbarSelection(ToolKind kind);
-    // Shows the bars next to a released selection (the notice for now; the toolbar joins here).
+    // Shows the toolbar (and the style bar while a tool is active) next to a released selection.
     void showBars();
     bool barsVisible() const { return barsVisible_; }
+    // Highlight of the active tool (or the colour picker) and the undo button's state.
+    void updateBarState();
+    // Created on the first showBars(); null before.
+    ToolbarView* toolbar() const { return toolbar_; }
+    StyleBarView* styleBar() const { return styleBar_; }
+
+    // Text annotations are typed in a floating editor opened by the text tool.
+    void beginTextEditing(tessary::Point p);
+    void commitTextEditing();
+    void cancelTextEditing();
+    AnnotationTextEditor* textEditor() const { return textEditor_; }
 
     // QR payloads found for the current selection (scanned once it is released).
     const QStringList& qrPayloads() const { return qrPayloads_; }
@@ -193,6 +207,12 @@ private:
     void chooseTool(ToolKind tool);
     void hideBars();
     void layOutBars();
+    void ensureBars();
+    void syncStyleBar();
+    void closeTextEditor();
+    void undoLastAnnotation();
+    // Canvas area a draft occupies (grown for the pen, arrow head and antialiasing).
+    tessary::Rect draftArea(const tessary::Annotation& annotation) const;
     void traceCanvas(const QString& ending) const;
 
     // Drawing (SelectionCanvasViewDrawing.cpp).
@@ -246,6 +266,9 @@ private:
     std::optional<tessary::Rect> selection_;
     DragMode dragMode_;
     bool barsVisible_ = false;
+    ToolbarView* toolbar_ = nullptr;
+    StyleBarView* styleBar_ = nullptr;
+    QPointer<AnnotationTextEditor> textEditor_;
     NoticeBarView* noticeBar_ = nullptr;
     QTimer* noticeTimer_ = nullptr;
     QVariantAnimation* noticeFade_ = nullptr;
