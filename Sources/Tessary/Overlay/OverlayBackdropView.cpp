@@ -7,12 +7,14 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+
 OverlayBackdropView::OverlayBackdropView(const CapturedDisplay& captured, QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    pixmap_ = QPixmap::fromImage(captured.image);
-    pixmap_.setDevicePixelRatio(captured.scale > 0 ? captured.scale : 1);
+    image_ = captured.image;
+    scale_ = captured.scale > 0 ? captured.scale : 1;
 }
 
 void OverlayBackdropView::setCutout(const std::optional<tessary::Rect>& cutout) {
@@ -70,13 +72,55 @@ void OverlayBackdropView::paintFrozen(QPainter& painter, const QPixmap& pixmap, 
     painter.restore();
 }
 
+QRect OverlayBackdropView::undimmedPixels(const QRectF& widgetCutout, double scale) {
+    if (widgetCutout.isEmpty()) {
+        return {};
+    }
+    // Pixel x is inside when x0 < x + 0.5 <= x1 (a centre on the far edge counts, one on the near
+    // edge does not, as the raster engine's aliased fill decides): floor(x0 - 0.5) < x <= floor(x1 - 0.5).
+    const auto first = [scale](double edge) { return int(std::floor(edge * scale - 0.5)) + 1; };
+    const int left = first(widgetCutout.left());
+    const int top = first(widgetCutout.top());
+    const int right = first(widgetCutout.right());
+    const int bottom = first(widgetCutout.bottom());
+    if (right <= left || bottom <= top) {
+        return {};
+    }
+    return QRect(left, top, right - left, bottom - top);
+}
+
+const QImage& OverlayBackdropView::dimmed() {
+    if (dimmed_.isNull() && !image_.isNull()) {
+        dimmed_ = image_.copy();
+        QPainter painter(&dimmed_);
+        painter.fillRect(dimmed_.rect(), Theme::dimColor());
+    }
+    return dimmed_;
+}
+
 void OverlayBackdropView::paintEvent(QPaintEvent* event) {
     if (paintObserver_) {
         paintObserver_();
     }
     QPainter painter(this);
-    const QRectF cutout = widgetCutout();
+    const QImage& dim = dimmed();
+    const QRect undimmed = undimmedPixels(widgetCutout(), scale_);
     for (const QRect& rect : event->region()) {
-        paintFrozen(painter, pixmap_, cutout, rect, this->rect());
+        const QRect target = rect.intersected(this->rect());
+        if (target.isEmpty()) {
+            continue;
+        }
+        // A plain rectangle clip (not the whole invalidated region) keeps the raster engine on its
+        // row-copy path: no span lists, nothing handed to other threads.
+        painter.setClipRect(target);
+        const QRectF source(target.x() * scale_, target.y() * scale_, target.width() * scale_,
+                            target.height() * scale_);
+        painter.drawImage(QRectF(target), dim, source);
+        const QRect clear = undimmed.intersected(source.toAlignedRect());
+        if (!clear.isEmpty()) {
+            painter.drawImage(QRectF(clear.x() / scale_, clear.y() / scale_, clear.width() / scale_,
+                                     clear.height() / scale_),
+                              image_, QRectF(clear));
+        }
     }
 }

@@ -3,14 +3,16 @@
 #include "Overlay/CapturedDisplay.h"
 #include "TessaryCore/Geometry.h"
 
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 
-// The frozen display image with the dimming over it, except for the cut-out. The image is
-// converted to a pixmap once; repaints only copy the invalidated part of it. Never takes the mouse.
+// The frozen display image with the dimming over it, except for the cut-out. A dimmed copy of the
+// image is made once, on the first paint; every repaint then only copies pixels from the two
+// images, one invalidated rectangle at a time, so a pointer move never blends the dimming again.
+// Never takes the mouse.
 class OverlayBackdropView : public QWidget {
     Q_OBJECT
 public:
@@ -20,22 +22,29 @@ public:
     void setCutout(const std::optional<tessary::Rect>& cutout);
     const std::optional<tessary::Rect>& cutout() const { return cutout_; }
 
-    const QPixmap& pixmap() const { return pixmap_; }
-
     // Runs at the start of every repaint (the bottom layer paints first), so a frame can be timed.
     void setPaintObserver(std::function<void()> observer) { paintObserver_ = std::move(observer); }
 
-    // Paints the frozen image and the dimming into `rect` (widget coordinates).
+    // Paints the frozen image and the dimming into `rect` (widget coordinates) by blending the
+    // dimming on the spot: the full-redraw path, and the reference the layered path must match.
     static void paintFrozen(QPainter& painter, const QPixmap& pixmap, const QRectF& widgetCutout,
                             const QRect& rect, const QRect& bounds);
+
+    // Image pixels left undimmed by a cut-out (widget points) at `scale` pixels per point: those
+    // whose centre lies inside it (on the right or bottom edge counts, on the left or top edge
+    // does not), the rule the dimming's non-antialiased fill follows.
+    static QRect undimmedPixels(const QRectF& widgetCutout, double scale);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QRectF widgetCutout() const;
+    const QImage& dimmed();
 
-    QPixmap pixmap_;
+    QImage image_;
+    QImage dimmed_;
+    double scale_ = 1;
     std::optional<tessary::Rect> cutout_;
     std::function<void()> paintObserver_;
 };

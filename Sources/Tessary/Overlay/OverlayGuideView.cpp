@@ -55,7 +55,7 @@ void OverlayGuideView::showWindowBorder(const std::optional<tessary::Rect>& rect
     update(dirty);
 }
 
-void OverlayGuideView::paintEvent(QPaintEvent*) {
+void OverlayGuideView::paintEvent(QPaintEvent* event) {
     if (!crosshair_ && !windowBorder_) {
         return;
     }
@@ -64,10 +64,22 @@ void OverlayGuideView::paintEvent(QPaintEvent*) {
     if (crosshair_) {
         const QPointF c = CoordinateSpace::toWidget(*crosshair_, height());
         const double half = crosshairLength / 2;
-        painter.fillRect(
-            QRectF(c.x() - half, c.y() - crosshairThickness / 2, crosshairLength, crosshairThickness), color);
-        painter.fillRect(
-            QRectF(c.x() - crosshairThickness / 2, c.y() - half, crosshairThickness, crosshairLength), color);
+        const QRectF horizontal(c.x() - half, c.y() - crosshairThickness / 2, crosshairLength,
+                                crosshairThickness);
+        const QRectF vertical(c.x() - crosshairThickness / 2, c.y() - half, crosshairThickness,
+                              crosshairLength);
+        // One plain rectangle clip at a time: an opaque fill under a rectangle clip is a direct
+        // row fill, while under the whole invalidated region the raster engine would split the
+        // tall line into span batches handed to other threads.
+        for (const QRect& rect : event->region()) {
+            if (!QRectF(rect).intersects(horizontal) && !QRectF(rect).intersects(vertical)) {
+                continue;
+            }
+            painter.setClipRect(rect);
+            painter.fillRect(horizontal, color);
+            painter.fillRect(vertical, color);
+        }
+        painter.setClipRegion(event->region());
     }
     if (windowBorder_) {
         painter.setRenderHint(QPainter::Antialiasing);
