@@ -1,5 +1,6 @@
 #include "Output/Clipboard.h"
 
+#include "Output/OutputWorker.h"
 #include "Output/PngEncoder.h"
 
 #include <QClipboard>
@@ -36,7 +37,7 @@ bool write(const QImage& image) {
 
 void writeAsync(const QImage& image, QObject* context, std::function<void(bool)> done) {
     QPointer<QObject> guard(context);
-    auto future = QtConcurrent::run([image] { return PngEncoder::encode(image); });
+    auto future = QtConcurrent::run(OutputWorker::pool(), [image] { return PngEncoder::encode(image); });
     future.then(QCoreApplication::instance(), [guard, image, done = std::move(done)](const QByteArray& png) {
         const bool written = publish(image, png);
         if (guard && done) {

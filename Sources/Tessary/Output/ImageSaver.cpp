@@ -1,6 +1,7 @@
 #include "Output/ImageSaver.h"
 
 #include "App/Log.h"
+#include "Output/OutputWorker.h"
 #include "Output/PngEncoder.h"
 #include "TessaryCore/SaveNaming.h"
 
@@ -48,6 +49,16 @@ bool renameNoReplace(const QString& from, const QString& to, int* error) {
     }
     *error = errno;
     return false;
+}
+
+// Writes the file atomically, replacing one that exists. Returns the log line of a failure, or
+// nothing. Safe on any thread.
+QString replaceFile(const QByteArray& png, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit()) {
+        return QStringLiteral("保存失败：") + file.errorString();
+    }
+    return {};
 }
 
 } // namespace
@@ -104,9 +115,9 @@ QString ImageSaver::suggestedFileStem(const QDateTime& date) {
 }
 
 bool ImageSaver::writeData(const QByteArray& png, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit()) {
-        Log::error(QStringLiteral("保存失败：") + file.errorString());
+    const QString failure = replaceFile(png, path);
+    if (!failure.isEmpty()) {
+        Log::error(failure);
         return false;
     }
     return true;
@@ -154,23 +165,32 @@ ImageSaver::NewFileResult ImageSaver::writeNewFile(const QByteArray& png, const 
     return {std::nullopt, QStringLiteral("找不到可用的文件名")};
 }
 
-ImageSaver::Location ImageSaver::saveToDefaultDirectory(const QImage& image) {
-    const QString directory = Preference::resolvedDirectory();
+ImageSaver::NewFileResult ImageSaver::encodeNewFile(const QImage& image, const QString& directory,
+                                                    const QString& stem) {
     const QByteArray png = PngEncoder::encode(image);
     if (png.isEmpty()) {
-        Log::error(encodingFailure());
-        return std::nullopt;
+        return {std::nullopt, QString()};
     }
-    const NewFileResult result =
-        writeNewFile(png, directory, suggestedFileStem(QDateTime::currentDateTime()));
+    return writeNewFile(png, directory, stem);
+}
+
+ImageSaver::Location ImageSaver::concludeDefaultSave(const NewFileResult& result, const QString& directory,
+                                                     const QImage& image) {
     if (result.path) {
         Log::info(QStringLiteral("已直接保存到默认目录：") + *result.path);
         return result.path;
     }
-    Log::error(QStringLiteral("保存失败：") + result.error);
+    Log::error(result.error.isEmpty() ? encodingFailure() : QStringLiteral("保存失败：") + result.error);
     Log::error(QStringLiteral("默认目录写入失败（") + directory +
                QStringLiteral("），退回保存面板让用户自己挑位置。"));
+    // The picture is never dropped: the panel lets the user put it somewhere else.
     return presentSavePanel(image);
+}
+
+ImageSaver::Location ImageSaver::saveToDefaultDirectory(const QImage& image) {
+    const QString directory = Preference::resolvedDirectory();
+    return concludeDefaultSave(
+        encodeNewFile(image, directory, suggestedFileStem(QDateTime::currentDateTime())), directory, image);
 }
 
 ImageSaver::Location ImageSaver::presentSavePanel(const QImage& image, QWidget* parent) {
@@ -206,46 +226,31 @@ void ImageSaver::saveToDefaultDirectoryAsync(const QImage& image, QObject* conte
     QPointer<QObject> guard(context);
     const QString directory = Preference::resolvedDirectory();
     const QString stem = suggestedFileStem(QDateTime::currentDateTime());
-    auto future = QtConcurrent::run([image, directory, stem] {
-        const QByteArray png = PngEncoder::encode(image);
-        if (png.isEmpty()) {
-            return NewFileResult{std::nullopt, QString()};
-        }
-        return writeNewFile(png, directory, stem);
-    });
-    future.then(
-        QCoreApplication::instance(), [guard, image, directory, done = std::move(done)](NewFileResult r) {
-            if (r.path) {
-                Log::info(QStringLiteral("已直接保存到默认目录：") + *r.path);
-                if (guard && done) {
-                    done(r.path);
-                }
-                return;
-            }
-            Log::error(r.error.isEmpty() ? encodingFailure() : QStringLiteral("保存失败：") + r.error);
-            Log::error(QStringLiteral("默认目录写入失败（") + directory +
-                       QStringLiteral("），退回保存面板让用户自己挑位置。"));
-            // The picture is never dropped: the panel lets the user put it somewhere else.
-            const Location location = presentSavePanel(image);
-            if (guard && done) {
-                done(location);
-            }
-        });
+    auto future = QtConcurrent::run(
+        OutputWorker::pool(), [image, directory, stem] { return encodeNewFile(image, directory, stem); });
+    future.then(QCoreApplication::instance(),
+                [guard, image, directory, done = std::move(done)](const NewFileResult& result) {
+                    const Location location = concludeDefaultSave(result, directory, image);
+                    if (guard && done) {
+                        done(location);
+                    }
+                });
 }
 
 void ImageSaver::writeAsync(const QImage& image, const QString& path, QObject* context,
                             std::function<void(bool)> done) {
     QPointer<QObject> guard(context);
-    auto future = QtConcurrent::run([image] { return PngEncoder::encode(image); });
-    future.then(QCoreApplication::instance(), [guard, path, done = std::move(done)](const QByteArray& png) {
-        bool written = false;
-        if (png.isEmpty()) {
-            Log::error(encodingFailure());
-        } else {
-            written = writeData(png, path);
+    // Encoding and writing both stay off the main thread; only the outcome comes back.
+    auto future = QtConcurrent::run(OutputWorker::pool(), [image, path] {
+        const QByteArray png = PngEncoder::encode(image);
+        return png.isEmpty() ? encodingFailure() : replaceFile(png, path);
+    });
+    future.then(QCoreApplication::instance(), [guard, done = std::move(done)](const QString& failure) {
+        if (!failure.isEmpty()) {
+            Log::error(failure);
         }
         if (guard && done) {
-            done(written);
+            done(failure.isEmpty());
         }
     });
 }

@@ -12,7 +12,7 @@ class QObject;
 class QWidget;
 
 // PNG files: the default folder with generated, never-overwriting names, or the save panel.
-// Encoding and file I/O of the asynchronous calls run on a worker thread; results and
+// Encoding and file I/O of the asynchronous calls run on the output worker thread; results and
 // logging come back on the main thread.
 class ImageSaver {
 public:
@@ -53,4 +53,11 @@ public:
                                             std::function<void(Location)> done);
     static void writeAsync(const QImage& image, const QString& path, QObject* context,
                            std::function<void(bool)> done);
+
+private:
+    // Encodes and writes a new file; an empty error with no path means the encoding failed.
+    static NewFileResult encodeNewFile(const QImage& image, const QString& directory, const QString& stem);
+    // Logs the outcome of a default-folder save, falling back to the panel on failure (main thread).
+    static Location concludeDefaultSave(const NewFileResult& result, const QString& directory,
+                                        const QImage& image);
 };
