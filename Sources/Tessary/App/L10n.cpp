@@ -29,8 +29,10 @@ Table loadTable(L10n::Language language) {
     return table;
 }
 
-// The cached table of the language in force; dropped when the override changes.
+// The language in force and the table of the last language looked up. The override key has one
+// writer, setOverride, which drops both; the system language list is read once.
 struct Cache {
+    std::optional<L10n::Language> effective;
     std::optional<L10n::Language> language;
     Table table;
 };
@@ -99,6 +101,14 @@ L10n::Language L10n::resolve(const QString& storedOverride, const QStringList& p
 }
 
 L10n::Language L10n::effective() {
+    Cache& c = cache();
+    if (!c.effective) {
+        c.effective = readEffective();
+    }
+    return *c.effective;
+}
+
+L10n::Language L10n::readEffective() {
     QSettings settings;
     const QVariant stored = settings.value(QLatin1String(overrideKey));
     const QString storedText = stored.typeId() == QMetaType::QString ? stored.toString() : QString();
@@ -119,6 +129,7 @@ void L10n::setOverride(std::optional<Language> language) {
             settings.remove(QLatin1String(overrideKey));
         }
     }
+    cache().effective.reset();
     cache().language.reset();
     Q_EMIT notifier()->languageDidChange();
 }

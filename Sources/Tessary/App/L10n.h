@@ -22,6 +22,7 @@ public:
     static const QList<Language>& allLanguages();
 
     // Language in force: the stored override, else the first match in the system list, else en.
+    // Remembered until setOverride changes it.
     static Language effective();
     // Same rule on explicit inputs (tests, diagnostics).
     static Language resolve(const QString& storedOverride, const QStringList& preferredLanguages);
@@ -44,4 +45,5 @@ Q_SIGNALS:
 
 private:
     using QObject::QObject;
+    static Language readEffective();
 };
