@@ -10,21 +10,7 @@
 
 #include <algorithm>
 
-#include <dlfcn.h>
-
 namespace {
-
-// Tesseract's parallel loops ask for fixed team sizes (num_threads clauses), which override
-// omp_set_num_threads; OMP_THREAD_LIMIT is read once when libgomp loads. On a two-core machine
-// those teams make recognition four to five times slower. A max-active-levels of 0 on this thread
-// runs every parallel region of the engine on the calling thread alone. The symbol is looked up at
-// run time so that an engine built without OpenMP needs nothing.
-void keepOpenMpOnThisThread() {
-    using SetLevels = void (*)(int);
-    if (auto setLevels = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) {
-        setLevels(0);
-    }
-}
 
 QString joinedLanguages(const std::vector<std::string>& languages) {
     QStringList names;
@@ -80,7 +66,7 @@ void RecognitionWorker::prewarm() {
 }
 
 void RecognitionWorker::run() {
-    keepOpenMpOnThisThread();
+    TesseractEngine::confineOpenMpToThisThread();
     for (;;) {
         Request request;
         {

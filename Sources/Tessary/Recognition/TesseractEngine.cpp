@@ -1,21 +1,23 @@
 #include "Recognition/TesseractEngine.h"
 
+#include "Recognition/LineReader.h"
 #include "Recognition/TextRecognitionError.h"
 #include "TessaryCore/CjkSpacing.h"
 #include "TessaryCore/ColumnGaps.h"
 #include "TessaryCore/RecognitionLanguages.h"
+#include "TessaryCore/StrayGlyphs.h"
 
 #include <QDir>
 #include <QImage>
 #include <QPainter>
 
-#include <tesseract/baseapi.h>
-#include <tesseract/ocrclass.h>
-#include <tesseract/resultiterator.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <future>
+#include <thread>
+
+#include <dlfcn.h>
 
 namespace {
 
@@ -48,6 +50,23 @@ int dominantLevel(const QImage& grey) {
     return int(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
 }
 
+// A line's box with a margin, within the image.
+QRect lineArea(const QImage& grey, const QRect& line) {
+    const int side = std::max(4, line.height() / 2);
+    const int margin = std::max(2, line.height() / 5);
+    return line.adjusted(-side, -margin, side, margin) & grey.rect();
+}
+
+// The pixels of `area`, dark on light: a light line in a dark panel of a light page (or the
+// reverse) is turned round here, as the models read only dark text.
+QImage darkOnLight(const QImage& grey, const QRect& area) {
+    QImage crop = grey.copy(area);
+    if (dominantLevel(crop) < 128) {
+        crop.invertPixels();
+    }
+    return crop;
+}
+
 // 8-bit grey, dark ink on a light background. Transparent pixels count as white paper. The engine
 // reads dark text on light; it can retry a line inverted, but only after a failed first reading,
 // per language, which doubles the cost of a dark theme.
@@ -69,36 +88,63 @@ QImage greyImage(const QImage& image) {
     return grey;
 }
 
-bool cancelRequested(void* flag, int) {
-    return static_cast<const std::atomic<bool>*>(flag)->load();
+tessary::Rect toRect(const QRect& box) {
+    return {double(box.x()), double(box.y()), double(box.width()), double(box.height())};
+}
+
+QRect toQRect(const tessary::Rect& box) {
+    return QRect(int(box.minX()), int(box.minY()), int(box.maxX() - box.minX()),
+                 int(box.maxY() - box.minY()));
 }
 
 } // namespace
 
-TesseractEngine::TesseractEngine(const QString& dataPath)
-    : m_api(std::make_unique<tesseract::TessBaseAPI>()) {
+TesseractEngine::TesseractEngine(const QString& dataPath, int threads) {
     m_languages = tessary::RecognitionLanguages::supportedSubset(tessary::RecognitionLanguages::desired(),
                                                                  installedLanguages(dataPath));
     if (m_languages.empty()) {
         throw TextRecognitionError::languageDataMissing(
             packagesFor(tessary::RecognitionLanguages::desired()));
     }
-    std::string joined;
-    for (const std::string& language : m_languages) {
-        joined += (joined.empty() ? "" : "+") + language;
+    // The models of every thread load at the same time, each on the thread that will use it.
+    std::vector<std::future<std::unique_ptr<LineReader>>> others;
+    for (int i = 1; i < threads; ++i) {
+        others.push_back(std::async(std::launch::async,
+                                    [&] { return std::make_unique<LineReader>(dataPath, m_languages); }));
     }
-    // The engine prints diagnostics (loading errors included) to stderr unless told otherwise.
-    m_api->SetVariable("debug_file", "/dev/null");
-    const QByteArray path = QDir(dataPath).absolutePath().toLocal8Bit();
-    if (m_api->Init(path.constData(), joined.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
-        throw TextRecognitionError::languageDataUnreadable(toStringList(m_languages),
-                                                           packagesFor(m_languages));
+    std::exception_ptr failure;
+    try {
+        m_readers.push_back(std::make_unique<LineReader>(dataPath, m_languages));
+    } catch (...) {
+        failure = std::current_exception();
     }
-    m_api->SetPageSegMode(tesseract::PSM_AUTO);
+    for (auto& other : others) {
+        try {
+            m_readers.push_back(other.get());
+        } catch (...) {
+            failure = failure ? failure : std::current_exception();
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
-TesseractEngine::~TesseractEngine() {
-    m_api->End();
+TesseractEngine::~TesseractEngine() = default;
+
+int TesseractEngine::defaultThreads() {
+    return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
+
+void TesseractEngine::confineOpenMpToThisThread() {
+    // A max-active-levels of 0 is a per-thread setting. The symbol is looked up at run time so that
+    // an engine built without OpenMP needs nothing.
+    using SetLevels = void (*)(int);
+    static const auto setLevels =
+        reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    if (setLevels) {
+        setLevels(0);
+    }
 }
 
 QString TesseractEngine::defaultDataPath() {
@@ -134,51 +180,72 @@ std::vector<tessary::RecognizedLine> TesseractEngine::recognizeLines(const QImag
     const QImage grey = greyImage(image);
     const double width = grey.width();
     const double height = grey.height();
-    m_api->SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    m_api->SetSourceResolution(96);
 
-    tesseract::ETEXT_DESC monitor;
-    if (cancel) {
-        monitor.cancel = &cancelRequested;
-        monitor.cancel_this = const_cast<std::atomic<bool>*>(cancel);
+    LineReader::Layout layout = m_readers.front()->findLayout(grey);
+    std::vector<tessary::Rect> found;
+    std::vector<tessary::Rect> others;
+    std::transform(layout.lines.begin(), layout.lines.end(), std::back_inserter(found), toRect);
+    std::transform(layout.others.begin(), layout.others.end(), std::back_inserter(others), toRect);
+    std::vector<QRect> boxes;
+    for (const tessary::Rect& box : tessary::StrayGlyphs::attach(std::move(found), others)) {
+        boxes.push_back(toQRect(box));
     }
-    const int status = m_api->Recognize(&monitor);
+
+    // Each thread takes every n-th line, so that all of them walk through the paragraphs in order
+    // and keep finding the language of the line before; the split is the same on every run.
+    std::vector<std::vector<tessary::ColumnGaps::Word>> words(boxes.size());
+    const auto readShare = [&](std::size_t first, std::size_t stride) {
+        LineReader& reader = *m_readers[first];
+        reader.restart();
+        for (std::size_t i = first; i < boxes.size() && !(cancel && cancel->load()); i += stride) {
+            const QRect area = lineArea(grey, boxes[i]);
+            if (area.isEmpty()) {
+                continue;
+            }
+            words[i] = reader.read(darkOnLight(grey, area), cancel);
+            // From the line's pixels to the image's, both y up.
+            const double dy = height - double(area.y() + area.height());
+            for (tessary::ColumnGaps::Word& word : words[i]) {
+                word.box = word.box.offsetBy(area.x(), dy);
+            }
+        }
+    };
+    const std::size_t threads = std::min(m_readers.size(), boxes.size());
+    std::vector<std::future<void>> helpers;
+    for (std::size_t t = 1; t < threads; ++t) {
+        helpers.push_back(std::async(std::launch::async, [&, t] {
+            confineOpenMpToThisThread();
+            readShare(t, threads);
+        }));
+    }
+    std::exception_ptr failure;
+    try {
+        readShare(0, std::max<std::size_t>(threads, 1));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    for (auto& helper : helpers) {
+        try {
+            helper.get();
+        } catch (...) {
+            failure = failure ? failure : std::current_exception();
+        }
+    }
     if (cancel && cancel->load()) {
-        m_api->Clear();
         throw TextRecognitionError::cancelled();
     }
-    if (status != 0) {
-        m_api->Clear();
-        throw TextRecognitionError::engineFailed();
+    if (failure) {
+        std::rethrow_exception(failure);
     }
 
     std::vector<tessary::RecognizedLine> lines;
-    std::unique_ptr<tesseract::ResultIterator> it(m_api->GetIterator());
-    if (it && !it->Empty(tesseract::RIL_BLOCK)) {
-        do {
-            // Tesseract can take CJK strokes for rules or pictures; their "text" is noise.
-            if (!PTIsTextType(it->BlockType())) {
-                continue;
-            }
-            std::vector<tessary::ColumnGaps::Word> words;
-            do {
-                int left = 0, top = 0, right = 0, bottom = 0;
-                if (it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
-                    const std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_WORD));
-                    words.push_back({tessary::Rect{double(left), height - bottom, double(right - left),
-                                                   double(bottom - top)},
-                                     raw ? raw.get() : ""});
-                }
-            } while (!it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD) &&
-                     it->Next(tesseract::RIL_WORD));
-            for (const tessary::ColumnGaps::Segment& segment : tessary::ColumnGaps::split(words)) {
-                const tessary::Rect& box = segment.box;
-                lines.push_back(
-                    {tessary::Rect{box.x / width, box.y / height, box.width / width, box.height / height},
-                     tessary::CjkSpacing::removeSpacesBetweenCjk(segment.text)});
-            }
-        } while (it->Next(tesseract::RIL_TEXTLINE));
+    for (const std::vector<tessary::ColumnGaps::Word>& lineWords : words) {
+        for (const tessary::ColumnGaps::Segment& segment : tessary::ColumnGaps::split(lineWords)) {
+            const tessary::Rect& box = segment.box;
+            lines.push_back(
+                {tessary::Rect{box.x / width, box.y / height, box.width / width, box.height / height},
+                 tessary::CjkSpacing::removeSpacesBetweenCjk(segment.text)});
+        }
     }
-    m_api->Clear();
     return lines;
 }

@@ -1,0 +1,156 @@
+#include "Recognition/LineReader.h"
+
+#include "Recognition/TextRecognitionError.h"
+#include "TessaryCore/RecognitionLanguages.h"
+
+#include <QDir>
+
+#include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+
+namespace {
+
+bool cancelRequested(void* flag, int) {
+    return static_cast<const std::atomic<bool>*>(flag)->load();
+}
+
+// Han or kana letters. CJK punctuation does not count: the CJK models also write a full-width
+// comma at the end of a Latin line.
+bool holdsCjk(const QString& text) {
+    const QList<uint> codePoints = text.toUcs4();
+    return std::any_of(codePoints.begin(), codePoints.end(), [](uint c) {
+        const QChar::Script script = QChar::script(char32_t(c));
+        return script == QChar::Script_Han || script == QChar::Script_Hiragana ||
+               script == QChar::Script_Katakana || script == QChar::Script_Bopomofo;
+    });
+}
+
+} // namespace
+
+LineReader::LineReader(const QString& dataPath, const std::vector<std::string>& languages)
+    : m_cascade(languages) {
+    const QByteArray path = QDir(dataPath).absolutePath().toLocal8Bit();
+    QStringList refused;
+    QStringList packages;
+    for (const std::string& language : languages) {
+        auto api = std::make_unique<tesseract::TessBaseAPI>();
+        // The engine prints diagnostics (loading errors included) to stderr unless told otherwise.
+        api->SetVariable("debug_file", "/dev/null");
+        if (api->Init(path.constData(), language.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+            refused << QString::fromStdString(language);
+            packages << QString::fromStdString(tessary::RecognitionLanguages::packageName(language));
+            continue;
+        }
+        // A line the model reads badly is read again inverted, for light text on dark. That doubles
+        // the cost of every line in a script the model does not know; polarity is settled before.
+        api->SetVariable("tessedit_do_invert", "0");
+        api->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+        m_models.push_back(std::move(api));
+    }
+    if (!refused.isEmpty()) {
+        throw TextRecognitionError::languageDataUnreadable(refused, packages);
+    }
+}
+
+LineReader::~LineReader() {
+    for (const auto& api : m_models) {
+        api->End();
+    }
+}
+
+LineReader::Layout LineReader::findLayout(const QImage& grey) {
+    Layout layout;
+    if (m_models.empty()) {
+        return layout;
+    }
+    // The first language leads the layout analysis, as it would in a model of all of them: its
+    // settings (CJK glyphs are made of many strokes) shape what counts as text.
+    tesseract::TessBaseAPI& api = *m_models.front();
+    api.SetPageSegMode(tesseract::PSM_AUTO);
+    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+    api.SetSourceResolution(96);
+    {
+        const std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
+        if (it && !it->Empty(tesseract::RIL_BLOCK)) {
+            do {
+                int left = 0, top = 0, right = 0, bottom = 0;
+                if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
+                    continue;
+                }
+                const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                // Tesseract can take CJK strokes for rules or pictures; they are not lines of text.
+                (PTIsTextType(it->BlockType()) ? layout.lines : layout.others).push_back(box);
+            } while (it->Next(tesseract::RIL_TEXTLINE));
+        }
+    }
+    api.Clear();
+    api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    return layout;
+}
+
+std::vector<tessary::ColumnGaps::Word> LineReader::read(const QImage& line, const std::atomic<bool>* cancel) {
+    std::vector<Result> results;
+    std::vector<tessary::LanguageCascade::Reading> tried;
+    while (const std::optional<std::size_t> model = m_cascade.next(tried)) {
+        if (cancel && cancel->load()) {
+            break;
+        }
+        results.push_back(readWith(*model, line, cancel));
+        tried.push_back(results.back().reading);
+    }
+    if (results.empty()) {
+        return {};
+    }
+    return std::move(results[m_cascade.settle(tried)].words);
+}
+
+LineReader::Result LineReader::readWith(std::size_t model, const QImage& line,
+                                        const std::atomic<bool>* cancel) {
+    Result result;
+    result.reading.model = model;
+    tesseract::TessBaseAPI& api = *m_models[model];
+    api.SetImage(line.constBits(), line.width(), line.height(), 1, int(line.bytesPerLine()));
+    api.SetSourceResolution(96);
+    tesseract::ETEXT_DESC monitor;
+    if (cancel) {
+        monitor.cancel = &cancelRequested;
+        monitor.cancel_this = const_cast<std::atomic<bool>*>(cancel);
+    }
+    if (api.Recognize(&monitor) != 0) {
+        api.Clear();
+        if (cancel && cancel->load()) {
+            return result;
+        }
+        throw TextRecognitionError::engineFailed();
+    }
+    double confidenceSum = 0;
+    double weakest = 100;
+    QString text;
+    const std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    if (it && !it->Empty(tesseract::RIL_WORD)) {
+        do {
+            int left = 0, top = 0, right = 0, bottom = 0;
+            if (!it->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
+                continue;
+            }
+            const std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_WORD));
+            const double confidence = std::clamp(double(it->Confidence(tesseract::RIL_WORD)), 0.0, 100.0);
+            confidenceSum += confidence;
+            weakest = std::min(weakest, confidence);
+            text += QString::fromUtf8(raw ? raw.get() : "");
+            result.words.push_back({tessary::Rect{double(left), double(line.height() - bottom),
+                                                  double(right - left), double(bottom - top)},
+                                    raw ? raw.get() : ""});
+        } while (it->Next(tesseract::RIL_WORD));
+    }
+    api.Clear();
+    if (!result.words.empty()) {
+        result.reading.confidence = confidenceSum / double(result.words.size());
+        result.reading.weakestWord = weakest;
+        result.reading.hasCjk = holdsCjk(text);
+    }
+    return result;
+}
