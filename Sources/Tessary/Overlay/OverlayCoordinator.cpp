@@ -325,10 +325,24 @@ bool OverlayCoordinator::route(OverlayWindow* receiver, QEvent* event) {
         if (target == receiver) {
             return false;
         }
+        // The canvas's own children (toolbar, style bar, text editor) take the presses that land on them
+        // and the rest of that gesture, as Qt's own dispatch would do.
         SelectionCanvasView* canvas = target->canvas();
-        QMouseEvent forwarded(mouse->type(), canvas->mapFromGlobal(mouse->globalPosition()),
+        QWidget* widget = canvas;
+        if (mouse->type() == QEvent::MouseButtonPress) {
+            QWidget* hit = canvas->childAt(canvas->mapFromGlobal(mouse->globalPosition()).toPoint());
+            pressWidget_ = hit ? hit : canvas;
+            widget = pressWidget_;
+        } else if (pressWidget_ && pressWidget_->window() == target &&
+                   (mouse->type() != QEvent::MouseMove || mouse->buttons() != Qt::NoButton)) {
+            widget = pressWidget_;
+        }
+        if (mouse->type() == QEvent::MouseButtonRelease && mouse->buttons() == Qt::NoButton) {
+            pressWidget_ = nullptr;
+        }
+        QMouseEvent forwarded(mouse->type(), widget->mapFromGlobal(mouse->globalPosition()),
                               mouse->globalPosition(), mouse->button(), mouse->buttons(), mouse->modifiers());
-        QCoreApplication::sendEvent(canvas, &forwarded);
+        QCoreApplication::sendEvent(widget, &forwarded);
         return true;
     }
     case QEvent::KeyPress:
@@ -340,7 +354,9 @@ bool OverlayCoordinator::route(OverlayWindow* receiver, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         QKeyEvent forwarded(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
                             ushort(key->count()));
-        QCoreApplication::sendEvent(canvas, &forwarded);
+        // Keys go where that overlay's focus is: the canvas, or the text editor open on it.
+        QWidget* focus = windowOf(canvas)->focusWidget();
+        QCoreApplication::sendEvent(focus ? focus : canvas, &forwarded);
         return true;
     }
     default:

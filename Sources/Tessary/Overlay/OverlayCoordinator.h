@@ -12,6 +12,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include <memory>
 #include <optional>
@@ -90,6 +91,8 @@ private:
     int keyIndex_ = 0;
     QPointer<OverlayWindow> pressOwner_;
     QPointer<OverlayWindow> hoverOwner_;
+    // The widget that took the press of a gesture forwarded to another display's overlay.
+    QPointer<QWidget> pressWidget_;
     QElapsedTimer startedAt_;
     QTimer* probeTimer_ = nullptr;
     // Bumped by every session so that deferred steps of an earlier one do nothing.
