@@ -7,6 +7,7 @@ namespace tessary {
 LanguageCascade::LanguageCascade(std::vector<std::string> languages) {
     for (const std::string& language : languages) {
         m_cjk.push_back(writesCjk(language));
+        m_japanese.push_back(language.starts_with("jpn"));
     }
 }
 
@@ -20,7 +21,10 @@ bool LanguageCascade::accepts(const Reading& reading) const {
     }
     // A CJK model also reads Latin letters; a line it finds none of its own characters on may be
     // read better by an alphabetic model.
-    return m_cjk[reading.model] ? reading.hasCjk : reading.weakestWord >= acceptedWeakestWord;
+    if (!m_cjk[reading.model]) {
+        return reading.weakestWord >= acceptedWeakestWord;
+    }
+    return reading.hasCjk && (!m_japanese[reading.model] || reading.hasKana);
 }
 
 std::optional<std::size_t> LanguageCascade::next(const std::vector<Reading>& tried) const {

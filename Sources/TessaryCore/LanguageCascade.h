@@ -18,6 +18,7 @@ public:
         double confidence = 0;  // mean word confidence, 0–100
         double weakestWord = 0; // lowest word confidence, 0–100
         bool hasCjk = false;    // whether the text holds Han or kana letters
+        bool hasKana = false;   // whether it holds kana
     };
 
     // A reading below this mean confidence is never taken without trying the other models.
@@ -32,7 +33,9 @@ public:
     // Whether a model of this language writes Chinese or Japanese characters ("jpn", "chi_sim").
     static bool writesCjk(const std::string& language);
 
-    // Whether `reading` is good enough to stop trying other models.
+    // Whether `reading` is good enough to stop trying other models. A Japanese model's reading of
+    // Han letters without any kana may be Chinese, which it reads with mid confidence and wrong
+    // characters: the Chinese model gets to read it too.
     bool accepts(const Reading& reading) const;
 
     // The model to run next on a line given the readings made so far (in the order tried), or
@@ -48,6 +51,7 @@ public:
 
 private:
     std::vector<bool> m_cjk;
+    std::vector<bool> m_japanese;
     std::optional<std::size_t> m_recent;
 };
 

@@ -75,6 +75,35 @@ TEST(TextRecognizerTest, ReadsParagraphsAtScreenSizes) {
     }
 }
 
+struct MixedLineCase {
+    QString text;
+    QString family;
+};
+
+// Each line is read by one language's model; a line mixing scripts must still come out whole,
+// whichever language the line before was in.
+TEST(TextRecognizerTest, ReadsLinesThatMixScripts) {
+    const std::vector<MixedLineCase> cases = {
+        {QStringLiteral("Press 快捷键 to start a capture"), chineseFont},
+        {QStringLiteral("按下 Ctrl+Alt+A 即可冻结所有屏幕"), chineseFont},
+        {QStringLiteral("Version 2.4 更新说明"), chineseFont},
+        {QStringLiteral("設定画面で Dark mode を選べます"), japaneseFont},
+        {QStringLiteral("OCR 结果已复制到剪贴板"), chineseFont},
+    };
+    std::vector<RenderedText::Run> runs;
+    QStringList lines;
+    for (const MixedLineCase& c : cases) {
+        const QImage single = RenderedText::render(QSize(460, 60), {{c.text, c.family, 16, {20, 36}}});
+        EXPECT_GE(RenderedText::characterAccuracy(recognize(single), c.text), 0.95) << c.text.toStdString();
+        runs.push_back({c.text, c.family, 16, {20, 36 + int(runs.size()) * 30}});
+        lines << c.text;
+    }
+    // The same lines one after another on one page.
+    const QString page = recognize(RenderedText::render(QSize(460, 190), runs));
+    EXPECT_GE(RenderedText::characterAccuracy(page, lines.join(QLatin1Char('\n'))), 0.95)
+        << page.toStdString();
+}
+
 TEST(TextRecognizerTest, ReadsTwoColumnsRowByRow) {
     const QStringList left = {QStringLiteral("Open the preferences"), QStringLiteral("Choose a hot key"),
                               QStringLiteral("Pick a save folder"), QStringLiteral("Sign in to translate")};

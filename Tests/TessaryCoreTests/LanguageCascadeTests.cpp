@@ -19,8 +19,13 @@ LanguageCascade cascade() {
     return LanguageCascade({"jpn", "chi_sim", "eng"});
 }
 
+// A reading with kana (Japanese) or with Han letters only (Chinese, or Japanese without kana).
+Reading kana(std::size_t model, double confidence) {
+    return {model, confidence, confidence, true, true};
+}
+
 Reading cjk(std::size_t model, double confidence) {
-    return {model, confidence, confidence, true};
+    return {model, confidence, confidence, true, false};
 }
 
 Reading latin(std::size_t model, double confidence, double weakest) {
@@ -36,10 +41,13 @@ struct NextCase {
 TEST(LanguageCascadeTest, TriesModelsUntilOneReadsTheLineConvincingly) {
     const std::vector<NextCase> cases = {
         {"a new image starts with the first language", {}, jpn},
-        {"Japanese read well", {cjk(jpn, 93)}, std::nullopt},
+        {"Japanese read well", {kana(jpn, 93)}, std::nullopt},
+        {"Han without kana from the Japanese model may be Chinese", {cjk(jpn, 90)}, chi},
+        {"Chinese read well", {cjk(chi, 90)}, std::nullopt},
+        {"Japanese read by the Chinese model goes on to Japanese", {kana(chi, 50)}, jpn},
         {"Chinese read by the Japanese model goes on to Chinese", {cjk(jpn, 55)}, chi},
-        {"at the threshold counts as read", {cjk(jpn, LanguageCascade::acceptedConfidence)}, std::nullopt},
-        {"just under it does not", {cjk(jpn, LanguageCascade::acceptedConfidence - 0.5)}, chi},
+        {"at the threshold counts as read", {kana(jpn, LanguageCascade::acceptedConfidence)}, std::nullopt},
+        {"just under it does not", {kana(jpn, LanguageCascade::acceptedConfidence - 0.5)}, chi},
         {"English read by the Japanese model goes straight to English", {latin(jpn, 90, 80)}, eng},
         {"weak Latin from a CJK model tries the other CJK model",
          {latin(jpn, 40, 10), latin(chi, 30, 5)},

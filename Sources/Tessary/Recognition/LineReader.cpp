@@ -17,14 +17,11 @@ bool cancelRequested(void* flag, int) {
     return static_cast<const std::atomic<bool>*>(flag)->load();
 }
 
-// Han or kana letters. CJK punctuation does not count: the CJK models also write a full-width
-// comma at the end of a Latin line.
-bool holdsCjk(const QString& text) {
+bool holds(const QString& text, std::initializer_list<QChar::Script> scripts) {
     const QList<uint> codePoints = text.toUcs4();
-    return std::any_of(codePoints.begin(), codePoints.end(), [](uint c) {
+    return std::any_of(codePoints.begin(), codePoints.end(), [&](uint c) {
         const QChar::Script script = QChar::script(char32_t(c));
-        return script == QChar::Script_Han || script == QChar::Script_Hiragana ||
-               script == QChar::Script_Katakana || script == QChar::Script_Bopomofo;
+        return std::find(scripts.begin(), scripts.end(), script) != scripts.end();
     });
 }
 
@@ -150,7 +147,10 @@ LineReader::Result LineReader::readWith(std::size_t model, const QImage& line,
     if (!result.words.empty()) {
         result.reading.confidence = confidenceSum / double(result.words.size());
         result.reading.weakestWord = weakest;
-        result.reading.hasCjk = holdsCjk(text);
+        // Letters only: the CJK models also write a full-width comma at the end of a Latin line.
+        result.reading.hasCjk = holds(text, {QChar::Script_Han, QChar::Script_Hiragana,
+                                             QChar::Script_Katakana, QChar::Script_Bopomofo});
+        result.reading.hasKana = holds(text, {QChar::Script_Hiragana, QChar::Script_Katakana});
     }
     return result;
 }
