@@ -13,6 +13,8 @@
 #include <benchmark/benchmark.h>
 #include <qcoro/qcorotask.h>
 
+#include <thread>
+
 namespace {
 
 struct Run {
@@ -137,13 +139,26 @@ void BM_TextRecognizerWarmDense(benchmark::State& state) {
 }
 BENCHMARK(BM_TextRecognizerWarmDense)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
 
-// The same engine driven from a thread that leaves OpenMP's teams on: what the recogniser avoids.
-void BM_EngineWithOpenMpTeams(benchmark::State& state) {
-    TesseractEngine engine(TesseractEngine::defaultDataPath());
+// The engine reading the dense page's lines on one thread: the work the second thread shares.
+void BM_EngineDenseOneThread(benchmark::State& state) {
+    TesseractEngine::confineOpenMpToThisThread();
+    TesseractEngine engine(TesseractEngine::defaultDataPath(), 1);
     const QImage& image = denseSelection();
     for (auto _ : state) {
         benchmark::DoNotOptimize(engine.recognizeLines(image, nullptr));
     }
+}
+BENCHMARK(BM_EngineDenseOneThread)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
+
+// The same on a fresh thread, which leaves OpenMP's teams on: what the recogniser avoids.
+void BM_EngineWithOpenMpTeams(benchmark::State& state) {
+    std::thread([&] {
+        TesseractEngine engine(TesseractEngine::defaultDataPath(), 1);
+        const QImage& image = denseSelection();
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(engine.recognizeLines(image, nullptr));
+        }
+    }).join();
 }
 BENCHMARK(BM_EngineWithOpenMpTeams)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 

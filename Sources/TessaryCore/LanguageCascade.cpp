@@ -32,7 +32,13 @@ std::optional<std::size_t> LanguageCascade::next(const std::vector<Reading>& tri
         return std::nullopt;
     }
     if (tried.empty()) {
-        return m_recent.value_or(0);
+        if (m_recent) {
+            return m_recent;
+        }
+        // With nothing to go by, the alphabetic model: it is the smallest, so a wrong guess costs
+        // least, and the CJK models read Latin letters too but less well.
+        const auto alphabetic = std::find(m_cjk.begin(), m_cjk.end(), false);
+        return alphabetic == m_cjk.end() ? 0 : std::size_t(alphabetic - m_cjk.begin());
     }
     bool latinOnly = false;
     for (const Reading& reading : tried) {

@@ -46,7 +46,7 @@ public:
     // goes first on the next line.
     std::size_t settle(const std::vector<Reading>& tried);
 
-    // Forgets the model of the previous line: a new image starts over in priority order.
+    // Forgets the model of the previous line: a new image starts over.
     void restart() { m_recent.reset(); }
 
 private:

@@ -40,7 +40,7 @@ struct NextCase {
 
 TEST(LanguageCascadeTest, TriesModelsUntilOneReadsTheLineConvincingly) {
     const std::vector<NextCase> cases = {
-        {"a new image starts with the first language", {}, jpn},
+        {"a new image starts with the alphabetic model", {}, eng},
         {"Japanese read well", {kana(jpn, 93)}, std::nullopt},
         {"Han without kana from the Japanese model may be Chinese", {cjk(jpn, 90)}, chi},
         {"Chinese read well", {cjk(chi, 90)}, std::nullopt},
@@ -78,8 +78,10 @@ TEST(LanguageCascadeTest, TheModelThatReadTheLastLineGoesFirstUntilRestarted) {
     EXPECT_EQ(languages.settle(english), 1u);
     EXPECT_EQ(languages.next({}), eng);
 
-    languages.restart();
+    EXPECT_EQ(languages.settle({latin(eng, 3, 0), kana(jpn, 92)}), 1u);
     EXPECT_EQ(languages.next({}), jpn);
+    languages.restart();
+    EXPECT_EQ(languages.next({}), eng);
 }
 
 TEST(LanguageCascadeTest, KeepsTheMostConfidentReadingAndTheFirstOnTies) {
@@ -106,6 +108,7 @@ TEST(LanguageCascadeTest, KnowsWhichModelsWriteCjk) {
 }
 
 TEST(LanguageCascadeTest, AlphabeticModelsAloneStillStopAtTheEnd) {
+    EXPECT_EQ(LanguageCascade({"jpn", "chi_sim"}).next({}), 0u) << "no alphabetic model";
     LanguageCascade languages({"eng", "deu"});
     EXPECT_EQ(languages.next({}), 0u);
     EXPECT_EQ(languages.next({latin(0, 20, 0)}), 1u);
