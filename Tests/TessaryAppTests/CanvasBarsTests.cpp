@@ -4,6 +4,7 @@
 #include "App/Log.h"
 #include "Overlay/ClickTrace.h"
 #include "Overlay/ColorCell.h"
+#include "Overlay/OverlayCoordinator.h"
 #include "Overlay/OverlayWindow.h"
 #include "Overlay/StickerCell.h"
 #include "Overlay/StyleBarView.h"
@@ -276,4 +277,87 @@ TEST(CanvasBars, StrokesRepaintOnlyWhatTheyTouch) {
         EXPECT_LT(box.width(), 260);
         EXPECT_LT(box.height(), 60);
     }
+}
+
+TEST(CanvasBars, DemoAnnotationsArriveWithTheBars) {
+    FakePlatformScope scope;
+    tessary::LaunchOptions options;
+    options.demoSelection = true;
+    options.demoAnnotations = true;
+    OverlayCoordinator coordinator(options);
+    coordinator.begin();
+    ASSERT_TRUE(coordinator.isActive());
+    SelectionCanvasView* canvas = coordinator.canvases().first();
+    ASSERT_TRUE(canvas->selection());
+    EXPECT_EQ(canvas->store().items().size(), 6u) << "one annotation of each kind";
+    ASSERT_NE(canvas->toolbar(), nullptr);
+    EXPECT_TRUE(canvas->toolbar()->isVisibleTo(canvas));
+    EXPECT_TRUE(canvas->toolbar()->button(ToolKind::undo)->isActionable());
+    coordinator.finish();
+    spin(20);
+}
+
+// Two displays side by side; the bars and the editor of the right one get their input through the
+// left window, as they do under a pointer and keyboard grab.
+namespace {
+constexpr const char* barsTwoScreens = R"({ "screens": [
+  { "name": "L", "x": 0, "y": 0, "width": 800, "height": 600, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1 },
+  { "name": "R", "x": 800, "y": 0, "width": 1000, "height": 600, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1 }
+] })";
+}
+
+TEST(CanvasBars, TwoDisplays) {
+    runInLayout("bars-two", barsTwoScreens, QStringLiteral("CanvasBarsTwoDisplays.*"), 1);
+}
+
+TEST(CanvasBarsTwoDisplays, GrabbedInputReachesTheOtherDisplaysBarsAndEditor) {
+    if (!inLayout("bars-two")) {
+        GTEST_SKIP() << "runs inside CanvasBars.TwoDisplays";
+    }
+    FakePlatformScope scope;
+    OverlayCoordinator coordinator({});
+    coordinator.begin();
+    ASSERT_EQ(coordinator.windows().size(), 2);
+    OverlayWindow* left = coordinator.windows()[0];
+    SelectionCanvasView* right = coordinator.canvases()[1];
+    const auto send = [&](QEvent::Type type, QPointF global) {
+        const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, left->mapFromGlobal(global), global,
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(left->windowHandle(), &event);
+    };
+    const auto click = [&](QPointF global) {
+        send(QEvent::MouseButtonPress, global);
+        send(QEvent::MouseButtonRelease, global);
+    };
+    send(QEvent::MouseButtonPress, {1000, 100});
+    send(QEvent::MouseMove, {1600, 300});
+    send(QEvent::MouseButtonRelease, {1600, 300});
+    ASSERT_EQ(right->selection(), (Rect{200, 300, 600, 200}));
+    ToolbarView* toolbar = right->toolbar();
+    ASSERT_TRUE(toolbar && toolbar->isVisibleTo(right));
+
+    const auto globalOf = [](QWidget* w, QPoint local) { return QPointF(w->mapToGlobal(local)); };
+    click(globalOf(toolbar, {4, 22})); // the toolbar's left padding
+    EXPECT_EQ(right->selection(), (Rect{200, 300, 600, 200}));
+    click(globalOf(toolbar->button(ToolKind::text), {24, 18}));
+    ASSERT_EQ(right->activeTool(), ToolKind::text);
+
+    click({1100, 200});
+    AnnotationTextEditor* editor = right->textEditor();
+    ASSERT_NE(editor, nullptr);
+    for (const int key : {Qt::Key_H, Qt::Key_I}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar(key).toLower()));
+        QCoreApplication::sendEvent(left->windowHandle(), &press);
+    }
+    QKeyEvent commit(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+    QCoreApplication::sendEvent(left->windowHandle(), &commit);
+    EXPECT_EQ(right->textEditor(), nullptr);
+    ASSERT_EQ(right->store().items().size(), 1u);
+    const auto* text = std::get_if<tessary::TextShape>(&right->store().items()[0].shape);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->content, "hi");
+    EXPECT_TRUE(coordinator.isActive()) << "typing never reached the session's keys";
+    coordinator.finish();
+    spin(20);
 }
