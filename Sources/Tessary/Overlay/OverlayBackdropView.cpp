@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
 
@@ -15,6 +16,19 @@ OverlayBackdropView::OverlayBackdropView(const CapturedDisplay& captured, QWidge
     setAttribute(Qt::WA_NoSystemBackground);
     image_ = captured.image;
     scale_ = captured.scale > 0 ? captured.scale : 1;
+    if (image_.isNull()) {
+        return;
+    }
+    // Fresh memory for a display-sized image is slow to fault in (a 4K copy can take longer than
+    // the rest of the first frame), so the copy is made off the main thread; until it arrives the
+    // dimming is blended on the spot.
+    QFuture<QImage> future = QtConcurrent::run([image = image_] {
+        QImage dimmed = image.copy();
+        QPainter painter(&dimmed);
+        painter.fillRect(dimmed.rect(), Theme::dimColor());
+        return dimmed;
+    });
+    future.then(this, [this](const QImage& dimmed) { dimmed_ = dimmed; });
 }
 
 void OverlayBackdropView::setCutout(const std::optional<tessary::Rect>& cutout) {
@@ -56,12 +70,15 @@ void OverlayBackdropView::paintFrozen(QPainter& painter, const QPixmap& pixmap, 
     painter.drawPixmap(
         QRectF(target), pixmap,
         QRectF(target.x() * dpr, target.y() * dpr, target.width() * dpr, target.height() * dpr));
+    paintDimming(painter, cutout, target);
+}
+
+void OverlayBackdropView::paintDimming(QPainter& painter, const QRectF& cutout, const QRect& target) {
     const QColor dim = Theme::dimColor();
     if (cutout.isEmpty() || !cutout.intersects(QRectF(target))) {
         painter.fillRect(target, dim);
         return;
     }
-    // Whole-pixel parts go through fillRect (fast path); only the fractional rim is antialiased.
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     path.addRect(QRectF(target));
@@ -89,22 +106,13 @@ QRect OverlayBackdropView::undimmedPixels(const QRectF& widgetCutout, double sca
     return QRect(left, top, right - left, bottom - top);
 }
 
-const QImage& OverlayBackdropView::dimmed() {
-    if (dimmed_.isNull() && !image_.isNull()) {
-        dimmed_ = image_.copy();
-        QPainter painter(&dimmed_);
-        painter.fillRect(dimmed_.rect(), Theme::dimColor());
-    }
-    return dimmed_;
-}
-
 void OverlayBackdropView::paintEvent(QPaintEvent* event) {
     if (paintObserver_) {
         paintObserver_();
     }
     QPainter painter(this);
-    const QImage& dim = dimmed();
-    const QRect undimmed = undimmedPixels(widgetCutout(), scale_);
+    const QRectF cutout = widgetCutout();
+    const QRect undimmed = undimmedPixels(cutout, scale_);
     for (const QRect& rect : event->region()) {
         const QRect target = rect.intersected(this->rect());
         if (target.isEmpty()) {
@@ -115,7 +123,12 @@ void OverlayBackdropView::paintEvent(QPaintEvent* event) {
         painter.setClipRect(target);
         const QRectF source(target.x() * scale_, target.y() * scale_, target.width() * scale_,
                             target.height() * scale_);
-        painter.drawImage(QRectF(target), dim, source);
+        if (dimmed_.isNull()) {
+            painter.drawImage(QRectF(target), image_, source);
+            paintDimming(painter, cutout, target);
+            continue;
+        }
+        painter.drawImage(QRectF(target), dimmed_, source);
         const QRect clear = undimmed.intersected(source.toAlignedRect());
         if (!clear.isEmpty()) {
             painter.drawImage(QRectF(clear.x() / scale_, clear.y() / scale_, clear.width() / scale_,

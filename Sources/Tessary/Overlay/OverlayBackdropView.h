@@ -10,9 +10,9 @@
 #include <optional>
 
 // The frozen display image with the dimming over it, except for the cut-out. A dimmed copy of the
-// image is made once, on the first paint; every repaint then only copies pixels from the two
-// images, one invalidated rectangle at a time, so a pointer move never blends the dimming again.
-// Never takes the mouse.
+// image is made once, on a worker thread; from then on every repaint only copies pixels from the
+// two images, one invalidated rectangle at a time, so a pointer move never blends the dimming
+// again. Never takes the mouse.
 class OverlayBackdropView : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +21,9 @@ public:
     // Canvas rectangle (y-up points) shown undimmed; none or empty dims everything.
     void setCutout(const std::optional<tessary::Rect>& cutout);
     const std::optional<tessary::Rect>& cutout() const { return cutout_; }
+
+    // Whether the dimmed copy has arrived (before that, repaints blend the dimming themselves).
+    bool hasDimmedCopy() const { return !dimmed_.isNull(); }
 
     // Runs at the start of every repaint (the bottom layer paints first), so a frame can be timed.
     void setPaintObserver(std::function<void()> observer) { paintObserver_ = std::move(observer); }
@@ -40,7 +43,8 @@ protected:
 
 private:
     QRectF widgetCutout() const;
-    const QImage& dimmed();
+    // The dimming outside `cutout` over `target`, blended on the spot.
+    static void paintDimming(QPainter& painter, const QRectF& cutout, const QRect& target);
 
     QImage image_;
     QImage dimmed_;
