@@ -219,7 +219,8 @@ void OverlayCoordinator::runScriptedSteps() {
     const quint64 session = session_;
     QPointer<OverlayCoordinator> self(this);
     QPointer<SelectionCanvasView> target(canvas);
-    QTimer::singleShot(3000, this, [self, target, session, action] {
+    // Precise: a coarse timer may fire up to 5 % early.
+    QTimer::singleShot(3000, Qt::PreciseTimer, this, [self, target, session, action] {
         if (self && target && self->session_ == session && self->isActive_) {
             self->runAutoAction(target, action);
         }

@@ -217,6 +217,10 @@ void SelectionCanvasView::applyDemoSelection(const std::optional<Rect>& rect) {
     if (wanted.isEmpty()) {
         return;
     }
+    // As a press would: a scripted selection replaces the loupe shown at presentation.
+    if (isPreSelectionLoupeActive_) {
+        deactivatePreSelectionLoupe();
+    }
     clearPointerHints();
     setSelection(wanted);
     update();
