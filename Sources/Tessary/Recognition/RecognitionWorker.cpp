@@ -1,7 +1,8 @@
 #include "Recognition/RecognitionWorker.h"
 
 #include "App/Log.h"
-#include "Recognition/TesseractEngine.h"
+#include "Recognition/RecognitionEngine.h"
+#include "Recognition/RecognitionEngineLoader.h"
 #include "Recognition/TextRecognitionError.h"
 #include "TessaryCore/ReadingOrder.h"
 #include "TessaryCore/RecognitionLanguages.h"
@@ -22,7 +23,8 @@ QString joinedLanguages(const std::vector<std::string>& languages) {
 
 } // namespace
 
-RecognitionWorker::RecognitionWorker(QString dataPath) : m_dataPath(std::move(dataPath)) {
+RecognitionWorker::RecognitionWorker(QString dataPath, QStringList moduleDirectories)
+    : m_dataPath(std::move(dataPath)), m_moduleDirectories(std::move(moduleDirectories)) {
     m_thread = std::thread([this] { run(); });
 }
 
@@ -65,8 +67,11 @@ void RecognitionWorker::prewarm() {
     m_wake.notify_one();
 }
 
+QStringList RecognitionWorker::defaultModuleDirectories() {
+    return RecognitionEngineLoader::defaultDirectories();
+}
+
 void RecognitionWorker::run() {
-    TesseractEngine::confineOpenMpToThisThread();
     for (;;) {
         Request request;
         {
@@ -126,7 +131,7 @@ void RecognitionWorker::ensureEngine() {
     }
     QElapsedTimer timer;
     timer.start();
-    m_engine = std::make_unique<TesseractEngine>(m_dataPath);
+    m_engine = RecognitionEngineLoader::create(m_dataPath, m_moduleDirectories);
     Log::info(QStringLiteral("OCR 引擎就绪：") + joinedLanguages(m_engine->languages()) +
               QStringLiteral("，耗时 ") + QString::asprintf("%.2f", double(timer.nsecsElapsed()) / 1e9) +
               QLatin1Char('s'));

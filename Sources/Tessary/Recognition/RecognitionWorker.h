@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPromise>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -12,14 +13,15 @@
 #include <mutex>
 #include <thread>
 
-class TesseractEngine;
+class RecognitionEngine;
 
-// A thread that owns one Tesseract engine and serves recognition requests one at a time, in the
-// order they came. The engine is loaded on the first request (or on prewarm()) and kept; a load
-// that fails fails that request and is tried again with the next.
+// A thread that owns one recognition engine and serves recognition requests one at a time, in the
+// order they came. The engine (and the module it comes from) is loaded on the first request (or on
+// prewarm()) and kept; a load that fails fails that request and is tried again with the next.
 class RecognitionWorker {
 public:
-    explicit RecognitionWorker(QString dataPath);
+    // `moduleDirectories`: where to look for the recognition module (see RecognitionEngineLoader).
+    explicit RecognitionWorker(QString dataPath, QStringList moduleDirectories = defaultModuleDirectories());
     // Cancels the request being served, fails the queued ones and waits for the thread.
     ~RecognitionWorker();
     RecognitionWorker(const RecognitionWorker&) = delete;
@@ -43,12 +45,15 @@ private:
     void serve(Request& request);
     void ensureEngine();
 
+    static QStringList defaultModuleDirectories();
+
     const QString m_dataPath;
+    const QStringList m_moduleDirectories;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Request> m_queue;
     bool m_stopping = false;
     std::atomic<bool> m_cancel{false};
-    std::unique_ptr<TesseractEngine> m_engine; // worker thread only
+    std::unique_ptr<RecognitionEngine> m_engine; // worker thread only
     std::thread m_thread;
 };

@@ -147,11 +147,6 @@ void TesseractEngine::confineOpenMpToThisThread() {
     }
 }
 
-QString TesseractEngine::defaultDataPath() {
-    const QString prefix = qEnvironmentVariable("TESSDATA_PREFIX");
-    return prefix.isEmpty() ? QStringLiteral("/usr/share/tesseract-ocr/5/tessdata") : prefix;
-}
-
 std::optional<std::vector<std::string>> TesseractEngine::installedLanguages(const QString& dataPath) {
     const QDir dir(dataPath);
     if (!dir.exists() || !dir.isReadable()) {

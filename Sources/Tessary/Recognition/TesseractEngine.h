@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Recognition/RecognitionEngine.h"
 #include "TessaryCore/RecognizedLine.h"
 
 #include <QString>
@@ -18,17 +19,15 @@ class LineReader;
 // for three languages, so a process keeps one engine. It reads the lines of an image on up to
 // `threads` threads, each with a set of models of its own (about 85 MB each). Not thread-safe: one
 // call at a time.
-class TesseractEngine {
+class TesseractEngine : public RecognitionEngine {
 public:
     // Loads the supported subset of the desired languages found in `dataPath`. Throws
     // TextRecognitionError when there is no data or the engine refuses it.
     explicit TesseractEngine(const QString& dataPath, int threads = defaultThreads());
-    ~TesseractEngine();
+    ~TesseractEngine() override;
     TesseractEngine(const TesseractEngine&) = delete;
     TesseractEngine& operator=(const TesseractEngine&) = delete;
 
-    // TESSDATA_PREFIX when set (the directory holding the .traineddata files), else Debian's.
-    static QString defaultDataPath();
     // Two where the machine has two cores or more: lines are read in parallel.
     static int defaultThreads();
 
@@ -40,12 +39,13 @@ public:
     // detector "osd" is no language), or nothing when the directory cannot be read.
     static std::optional<std::vector<std::string>> installedLanguages(const QString& dataPath);
 
-    const std::vector<std::string>& languages() const { return m_languages; }
+    const std::vector<std::string>& languages() const override { return m_languages; }
 
     // The text lines of `image` in the engine's order, non-text blocks skipped, lines cut at
     // column gaps, spaces between CJK characters removed, boxes normalised with the origin at the
     // bottom left (y up). Setting `cancel` stops the work early. Throws TextRecognitionError.
-    std::vector<tessary::RecognizedLine> recognizeLines(const QImage& image, const std::atomic<bool>* cancel);
+    std::vector<tessary::RecognizedLine> recognizeLines(const QImage& image,
+                                                        const std::atomic<bool>* cancel) override;
 
     // Tesseract addresses pixels with 16-bit coordinates.
     static constexpr int maximumSide = 32767;

@@ -1,7 +1,8 @@
 #include "Recognition/TextRecognizer.h"
 
+#include "Recognition/RecognitionEngine.h"
+#include "Recognition/RecognitionEngineLoader.h"
 #include "Recognition/RecognitionWorker.h"
-#include "Recognition/TesseractEngine.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -15,13 +16,19 @@ namespace {
 // before the process tears down the engine's globals.
 class SharedWorker : public QObject {
 public:
-    SharedWorker(QObject* parent, const QString& dataPath) : QObject(parent), worker(dataPath) {}
+    SharedWorker(QObject* parent, const QString& dataPath, const QStringList& moduleDirectories)
+        : QObject(parent), worker(dataPath, moduleDirectories) {}
     RecognitionWorker worker;
 };
 
 QString& dataPathOverride() {
     static QString path;
     return path;
+}
+
+QStringList& moduleDirectoriesOverride() {
+    static QStringList directories;
+    return directories;
 }
 
 QPointer<SharedWorker>& shared() {
@@ -32,8 +39,11 @@ QPointer<SharedWorker>& shared() {
 RecognitionWorker& sharedWorker() {
     if (!shared()) {
         const QString path =
-            dataPathOverride().isEmpty() ? TesseractEngine::defaultDataPath() : dataPathOverride();
-        shared() = new SharedWorker(QCoreApplication::instance(), path);
+            dataPathOverride().isEmpty() ? RecognitionEngine::defaultDataPath() : dataPathOverride();
+        const QStringList directories = moduleDirectoriesOverride().isEmpty()
+                                            ? RecognitionEngineLoader::defaultDirectories()
+                                            : moduleDirectoriesOverride();
+        shared() = new SharedWorker(QCoreApplication::instance(), path, directories);
     }
     return shared()->worker;
 }
@@ -53,6 +63,11 @@ void prewarm() {
 
 void setDataPathForTesting(const QString& dataPath) {
     dataPathOverride() = dataPath;
+    delete shared().data();
+}
+
+void setModuleDirectoriesForTesting(const QStringList& directories) {
+    moduleDirectoriesOverride() = directories;
     delete shared().data();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <qcoro/qcorotask.h>
 
@@ -18,5 +19,7 @@ void prewarm();
 
 // Replaces the engine with one reading `dataPath` (empty: the default). Requests in flight fail.
 void setDataPathForTesting(const QString& dataPath);
+// Replaces the engine with one whose module is looked for in `directories` (empty: the default).
+void setModuleDirectoriesForTesting(const QStringList& directories);
 
 } // namespace TextRecognizer
