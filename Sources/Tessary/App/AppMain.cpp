@@ -7,9 +7,10 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -38,7 +39,7 @@ bool hasArgument(int argc, char** argv, std::string_view wanted) {
 
 bool hasDevSwitch(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--dev-", 6) == 0) {
+        if (std::string_view(argv[i]).starts_with("--dev-")) {
             return true;
         }
     }
@@ -59,11 +60,12 @@ int run(int argc, char** argv) {
         return 0;
     }
     // Scripted runs are self-contained: they neither hand over to nor serve another instance.
+    // The launcher has usually tried to forward already; asking again covers an instance that
+    // started in between.
     const bool scripted = hasDevSwitch(argc, argv);
-    if (!scripted) {
-        const auto request = hasArgument(argc, argv, "--capture-now") ? SingleInstance::Request::captureNow
-                                                                      : SingleInstance::Request::activate;
-        if (SingleInstance::forward(request)) {
+    const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
+    if (const auto request = tessary::InstanceForwarding::requestToForward(arguments)) {
+        if (tessary::InstanceForwarding::forward(*request, tessary::InstanceForwarding::socketPath())) {
             return 0;
         }
     }

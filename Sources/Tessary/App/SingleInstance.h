@@ -1,10 +1,11 @@
 #pragma once
 
+#include "TessaryCore/InstanceForwarding.h"
+
 #include <QObject>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class QLocalServer;
 
@@ -13,17 +14,9 @@ class QLocalServer;
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    enum class Request { activate, captureNow };
-    Q_ENUM(Request)
-
-    // Messages are one short line; anything longer or unknown is dropped.
-    static constexpr int maxMessageBytes = 64;
+    // The wire format and the client live in TessaryCore, shared with the launcher.
+    using Request = tessary::InstanceRequest;
     static QString socketPath();
-    static QByteArray encode(Request request);
-    static std::optional<Request> decode(const QByteArray& message);
-
-    // Client side, before any Qt application object exists: true when a running instance took the request.
-    static bool forward(Request request, const QString& path = socketPath());
 
     explicit SingleInstance(QObject* parent = nullptr);
     ~SingleInstance() override;
