@@ -53,6 +53,27 @@ kill "$scripted" 2>/dev/null || true
 [ "$(grep -c '性能：截图请求到覆盖层显示' "$XS_WORK/resident.log")" = 1 ] ||
     fail "the resident instance received the scripted capture"
 
+# A restart re-executes the application directly; the new process serves the socket and keeps
+# the window name the launcher's argv[0] gave.
+kill "$resident"
+wait "$resident" 2>/dev/null || true
+xsession_spawn "$bin" --dev-restart-after=0.5 2>"$XS_WORK/restart.log"
+wait_for_log '重新启动：旧进程' "$XS_WORK/restart.log" || fail "no restart"
+for _ in $(seq 100); do [ "$(grep -c '启动完成' "$XS_WORK/restart.log")" = 2 ] && break; sleep 0.1; done
+restarted=""
+for proc in /proc/[0-9]*; do
+    grep -qzx "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" "$proc/environ" 2>/dev/null &&
+        [ "$(readlink -f "$proc/exe")" = "$(readlink -f "$app")" ] && restarted=${proc#/proc/}
+done
+[ -n "$restarted" ] || fail "the restarted application is not running"
+XS_PIDS+=("$restarted")
+"$bin" --capture-now || fail "the restarted instance did not take a forwarded capture"
+wait_for_log '性能：截图请求到覆盖层显示' "$XS_WORK/restart.log" || fail "the restarted instance logged no capture"
+classes=$(for w in $(xdotool search --pid "$restarted"); do xprop -id "$w" WM_CLASS; done | sort -u)
+[ "$(echo "$classes" | grep -c .)" = 1 ] && echo "$classes" | grep -q '"tessary", "tessary"' ||
+    fail "the restarted application's windows are named $classes"
+xdotool key Escape
+
 # Installed layout: bin/tessary finds libexec/tessary/tessary-app.
 mkdir -p "$XS_WORK/prefix/bin" "$XS_WORK/prefix/libexec/tessary"
 cp "$bin" "$XS_WORK/prefix/bin/tessary"

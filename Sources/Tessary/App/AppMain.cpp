@@ -70,6 +70,11 @@ int run(int argc, char** argv) {
         }
     }
 
+    // X names windows after argv[0]; the launcher keeps "tessary" there, but a restart or a direct
+    // start runs tessary-app, and window-manager rules must keep matching either way.
+    if (!qEnvironmentVariableIsSet("RESOURCE_NAME")) {
+        qputenv("RESOURCE_NAME", "tessary");
+    }
     QApplication app(argc, argv);
     AppIdentity::install();
     QApplication::setQuitOnLastWindowClosed(false);
