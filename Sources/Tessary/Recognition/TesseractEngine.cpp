@@ -29,14 +29,6 @@ QStringList packagesFor(const std::vector<std::string>& languages) {
     return packages;
 }
 
-QStringList toStringList(const std::vector<std::string>& values) {
-    QStringList list;
-    for (const std::string& value : values) {
-        list << QString::fromStdString(value);
-    }
-    return list;
-}
-
 // The most common grey level, from a sample of at most about 64k pixels: a screenshot's background.
 int dominantLevel(const QImage& grey) {
     std::array<int, 256> histogram{};
