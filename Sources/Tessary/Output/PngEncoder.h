@@ -4,11 +4,17 @@
 
 class QImage;
 
-// PNG encoding tuned for screenshots: zlib level 1 with the Sub filter only is about five
-// times faster than the library defaults for a file a third larger, which keeps a 4K copy
-// or save well under a frame budget on a worker thread. Thread-safe; never touches the GUI.
+// PNG encoding tuned for screenshots: zlib level 1 with the Sub filter on every row is about
+// five times faster than the usual defaults for a file a third larger. Rows are filtered
+// straight from the image into a small buffer (no whole-image conversion), and large images
+// are compressed as two halves on two threads, joined into one zlib stream. Thread-safe;
+// never touches the GUI.
 namespace PngEncoder {
-// Empty on failure (null image, libpng error). The file records 72 pixels per inch, so it
-// pastes at one point per pixel.
+// Filtered image data below this many bytes is compressed on the calling thread alone.
+inline constexpr qsizetype kParallelThresholdBytes = 256 * 1024;
+
+// 8-bit RGB, or RGBA when the image has an alpha channel that is not opaque everywhere
+// (premultiplied colours are stored unpremultiplied). Empty on failure (null image, compression error). The file records 72
+// pixels per inch, so it pastes at one point per pixel.
 QByteArray encode(const QImage& image);
 } // namespace PngEncoder
