@@ -15,6 +15,10 @@
 namespace {
 
 constexpr int kLevel = 1;
+// Run-length matching only: on a 4K desktop half photo, half text it is twice as fast as
+// level 1's hash matching for 1% more bytes (text alone grows by about a third, but text
+// compresses tenfold either way, and photo-like content sets the worst-case time).
+constexpr int kStrategy = Z_RLE;
 constexpr qsizetype kIdatPayload = 256 * 1024;
 // Rows are filtered into a buffer of about this size before deflate sees them: big enough
 // to keep per-call overhead low, small enough to stay in cache.
@@ -130,7 +134,7 @@ private:
         out[0] = 1;
         unsigned char* dst = out + 1;
         std::array<unsigned char, 4> previous{};
-        auto emit = [&](unsigned char r, unsigned char g, unsigned char b, unsigned char a) {
+        auto put = [&](unsigned char r, unsigned char g, unsigned char b, unsigned char a) {
             dst[0] = static_cast<unsigned char>(r - previous[0]);
             dst[1] = static_cast<unsigned char>(g - previous[1]);
             dst[2] = static_cast<unsigned char>(b - previous[2]);
@@ -161,12 +165,12 @@ private:
         }
         case Layout::Rgba:
             for (int x = 0; x < width; ++x, dst += m_channels, source += 4) {
-                emit(source[0], source[1], source[2], source[3]);
+                put(source[0], source[1], source[2], source[3]);
             }
             break;
         case Layout::Rgb:
             for (int x = 0; x < width; ++x, dst += m_channels, source += 3) {
-                emit(source[0], source[1], source[2], 255);
+                put(source[0], source[1], source[2], 255);
             }
             break;
         case Layout::Other:
@@ -248,7 +252,7 @@ struct Part {
 qsizetype partBound(const RowFilter& filter, const Part& part) {
     const qsizetype raw = static_cast<qsizetype>(part.lastRow - part.firstRow) * filter.rowBytes();
     z_stream probe{};
-    if (deflateInit2(&probe, kLevel, Z_DEFLATED, part.zlibHeader ? 15 : -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (deflateInit2(&probe, kLevel, Z_DEFLATED, part.zlibHeader ? 15 : -15, 8, kStrategy) != Z_OK) {
         return -1;
     }
     const auto bound = static_cast<qsizetype>(deflateBound(&probe, static_cast<uLong>(raw)));
@@ -259,8 +263,7 @@ qsizetype partBound(const RowFilter& filter, const Part& part) {
 void compressPart(const QImage& image, bool withAlpha, Part* part, IdatWriter* writer) {
     RowFilter filter(image, withAlpha);
     z_stream stream{};
-    if (deflateInit2(&stream, kLevel, Z_DEFLATED, part->zlibHeader ? 15 : -15, 8, Z_DEFAULT_STRATEGY) !=
-        Z_OK) {
+    if (deflateInit2(&stream, kLevel, Z_DEFLATED, part->zlibHeader ? 15 : -15, 8, kStrategy) != Z_OK) {
         return;
     }
     const int batchRows = static_cast<int>(std::max<qsizetype>(1, kBatchBytes / filter.rowBytes()));
@@ -271,7 +274,9 @@ void compressPart(const QImage& image, bool withAlpha, Part* part, IdatWriter* w
         const int end = std::min(y + batchRows, part->lastRow);
         filter.filter(y, end, rows.data());
         const auto length = static_cast<uInt>((end - y) * filter.rowBytes());
-        adler = adler32(adler, rows.data(), length);
+        if (!part->zlibHeader) {
+            adler = adler32(adler, rows.data(), length); // deflate keeps it only for zlib streams
+        }
         stream.next_in = rows.data();
         stream.avail_in = length;
         const bool finalBatch = end == part->lastRow;
@@ -294,6 +299,9 @@ void compressPart(const QImage& image, bool withAlpha, Part* part, IdatWriter* w
                 break;
             }
         }
+    }
+    if (part->zlibHeader) {
+        adler = stream.adler;
     }
     deflateEnd(&stream);
     writer->close();
