@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -402,9 +403,19 @@ QByteArray encode(const QImage& image) {
         }
         preferHugePages(secondBuffer.get(), secondBound);
         IdatWriter secondWriter(secondBuffer.get(), secondBound);
-        std::thread second([&] { compressPart(image, withAlpha, &parts[1], &secondWriter); });
+        const auto compressSecond = [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); };
+        std::thread second;
+        try {
+            second = std::thread(compressSecond);
+        } catch (const std::system_error&) {
+            // No thread to be had: the same stream, one half after the other.
+        }
         compressPart(image, withAlpha, &parts[0], &firstWriter);
-        second.join();
+        if (second.joinable()) {
+            second.join();
+        } else {
+            compressSecond();
+        }
         out.resize(start + firstWriter.size());
         out.append(reinterpret_cast<const char*>(secondBuffer.get()), secondWriter.size());
         const qsizetype secondRawBytes =
