@@ -220,6 +220,32 @@ TEST(SelectionCanvas, CropRuleMapsPointsToPixelsAtTheDisplayScale) {
     EXPECT_TRUE(canvas->renderedImage().isNull());
 }
 
+TEST(SelectionCanvas, CropsShareTheFrozenPixelsAndOutliveTheCanvas) {
+    const Rect selections[] = {{0, 0, 100, 100}, {10.25, 10, 20, 10}, {99, 0, 1, 100}};
+    for (const Rect& selection : selections) {
+        RecordingDelegate delegate;
+        auto canvas = makeCanvas(delegate, {}, 2, {100, 100});
+        canvas->setSelection(selection);
+        QImage crop = canvas->croppedImage();
+        ASSERT_FALSE(crop.isNull());
+        const QImage expected = crop.copy();
+        const QImage& frozen = canvas->captured().image;
+        const uchar* begin = frozen.constBits();
+        EXPECT_TRUE(crop.constBits() >= begin && crop.constBits() < begin + frozen.sizeInBytes())
+            << "the crop should not copy the pixels";
+        EXPECT_EQ(crop.devicePixelRatio(), frozen.devicePixelRatio());
+        // Writing to a crop never reaches the frozen display.
+        const QRgb before = frozen.pixel(frozen.width() - 1, 0);
+        QImage written = crop;
+        written.fill(Qt::magenta);
+        EXPECT_EQ(frozen.pixel(frozen.width() - 1, 0), before);
+        EXPECT_EQ(crop, expected);
+        // The crop stays valid after the canvas and its frozen image are gone.
+        canvas.reset();
+        EXPECT_EQ(crop, expected);
+    }
+}
+
 TEST(SelectionCanvas, RenderedImageCarriesTheAnnotationsAtTheCropSize) {
     RecordingDelegate delegate;
     auto canvas = makeCanvas(delegate, {}, 2, {200, 200});

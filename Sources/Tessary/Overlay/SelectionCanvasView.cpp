@@ -17,6 +17,7 @@
 #include "TessaryCore/NoticeLayout.h"
 #include "TessaryCore/WindowGeometry.h"
 
+#include <QColorSpace>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -184,7 +185,27 @@ QImage SelectionCanvasView::croppedImage() const {
     if (!crop) {
         return {};
     }
-    return captured_.image.copy(crop->x, crop->y, crop->width, crop->height);
+    const QImage& source = captured_.image;
+    if (crop->x == 0 && crop->y == 0 && crop->width == source.width() && crop->height == source.height()) {
+        return source;
+    }
+    if (source.depth() != 32) {
+        return source.copy(crop->x, crop->y, crop->width, crop->height);
+    }
+    // A read-only view into the frozen pixels instead of a copy: a full-display crop at 4K is 33 MB,
+    // which the main thread would otherwise fault in page by page. Writers detach as usual; the
+    // view keeps the frozen pixels alive through its own reference.
+    const uchar* bits =
+        source.constBits() + qsizetype(crop->y) * source.bytesPerLine() + qsizetype(crop->x) * 4;
+    auto* keepAlive = new QImage(source);
+    QImage view(
+        bits, crop->width, crop->height, source.bytesPerLine(), source.format(),
+        [](void* image) { delete static_cast<QImage*>(image); }, keepAlive);
+    view.setDevicePixelRatio(source.devicePixelRatio());
+    view.setDotsPerMeterX(source.dotsPerMeterX());
+    view.setDotsPerMeterY(source.dotsPerMeterY());
+    view.setColorSpace(source.colorSpace());
+    return view;
 }
 
 AnnotationRenderContext SelectionCanvasView::renderContext() {
