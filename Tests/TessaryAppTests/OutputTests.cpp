@@ -101,14 +101,23 @@ TEST(ImageSaver, MissingOrUnwritableFolderReportsAnErrorAndWritesNothing) {
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-TEST(ImageSaver, ExplicitWriteReplacesAtomically) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("chosen.png");
-    touch(path);
+TEST(ImageSaver, ExplicitWritesCreateOrReplaceTheChosenFile) {
     const QImage image = patterned(30, 20, QImage::Format_RGB32);
-    ASSERT_TRUE(ImageSaver::write(image, path));
-    QImage decoded(path);
-    EXPECT_EQ(decoded.size(), image.size());
+    for (const bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "replacing a file" : "a new file");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("chosen.png");
+        if (existing) {
+            touch(path);
+        }
+        ASSERT_TRUE(ImageSaver::write(image, path));
+        EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), image);
+        EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadOther | QFile::WriteOther), QFile::ReadOther);
+        // Nothing but the chosen file is left in the folder.
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{QStringLiteral("chosen.png")});
+    }
+    QTemporaryDir dir;
     EXPECT_FALSE(ImageSaver::write(image, dir.filePath("no/such/folder/x.png")));
 }
 

@@ -51,9 +51,45 @@ bool renameNoReplace(const QString& from, const QString& to, int* error) {
     return false;
 }
 
+// Writes a file that does not exist yet: complete under a temporary name, then moved into place
+// without replacing anything. The flush to disk follows the move, so the picture appears as soon as
+// it is written; with no earlier file at that name a crash cannot cost the user anything they had.
+// Returns false when the name is taken (or the folder refuses a temporary file).
+bool writeFresh(const QByteArray& png, const QString& path, QString* failure) {
+    const QFileInfo target(path);
+    QTemporaryFile temporary(target.absoluteDir().filePath(QStringLiteral(".tessary-XXXXXX.png.part")));
+    temporary.setAutoRemove(true);
+    if (!temporary.open()) {
+        return false;
+    }
+    if (temporary.write(png) != png.size() || !temporary.flush()) {
+        *failure = QStringLiteral("保存失败：") + temporary.errorString();
+        return true;
+    }
+    int error = 0;
+    if (!renameNoReplace(temporary.fileName(), target.absoluteFilePath(), &error)) {
+        if (error != EEXIST) {
+            *failure = QStringLiteral("保存失败：") + QString::fromLocal8Bit(std::strerror(error));
+            return true;
+        }
+        return false;
+    }
+    temporary.setAutoRemove(false);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    ::fsync(temporary.handle());
+    return true;
+}
+
 // Writes the file atomically, replacing one that exists. Returns the log line of a failure, or
 // nothing. Safe on any thread.
 QString replaceFile(const QByteArray& png, const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        QString failure;
+        if (writeFresh(png, path, &failure)) {
+            return failure;
+        }
+    }
+    // An existing file is replaced only once the new one is safely on disk.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit()) {
         return QStringLiteral("保存失败：") + file.errorString();
@@ -143,9 +179,9 @@ ImageSaver::NewFileResult ImageSaver::writeNewFile(const QByteArray& png, const 
     if (!temporary.open() || temporary.write(png) != png.size() || !temporary.flush()) {
         return {std::nullopt, temporary.errorString()};
     }
-    ::fsync(temporary.handle());
     // Another program may create the chosen name between the check and the rename; the
-    // no-replace rename refuses then, and the next free name is tried.
+    // no-replace rename refuses then, and the next free name is tried. Nothing is ever replaced,
+    // so the flush to disk can follow the move.
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string name = tessary::SaveNaming::uniqueFileName(
             stem.toStdString(), "png",
@@ -156,6 +192,7 @@ ImageSaver::NewFileResult ImageSaver::writeNewFile(const QByteArray& png, const 
             temporary.setAutoRemove(false);
             QFile::setPermissions(target,
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+            ::fsync(temporary.handle());
             return {target, QString()};
         }
         if (error != EEXIST) {
