@@ -1,0 +1,77 @@
+// Starts a command and prints the milliseconds until some client takes ownership of the CLIPBOARD
+// selection (a copy has landed). Exit 1 on a timeout.
+//   time_to_clipboard TIMEOUT_MS COMMAND [ARGS...]
+#include <xcb/xcb.h>
+#include <xcb/xfixes.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: time_to_clipboard TIMEOUT_MS COMMAND [ARGS...]\n");
+        return 2;
+    }
+    const int timeoutMs = std::atoi(argv[1]);
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        std::fprintf(stderr, "no X server\n");
+        return 2;
+    }
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present) {
+        std::fprintf(stderr, "no XFIXES\n");
+        return 2;
+    }
+    std::free(
+        xcb_xfixes_query_version_reply(connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, 9, "CLIPBOARD"), nullptr);
+    if (!atom) {
+        return 2;
+    }
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    xcb_xfixes_select_selection_input(connection, screen->root, atom->atom,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
+    std::free(atom);
+    xcb_flush(connection);
+
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        execvp(argv[2], argv + 2);
+        _exit(127);
+    }
+    const int fd = xcb_get_file_descriptor(connection);
+    const uint8_t notifyType = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+    for (;;) {
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        const int left =
+            timeoutMs -
+            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+        if (left <= 0) {
+            std::fprintf(stderr, "timed out\n");
+            return 1;
+        }
+        pollfd waitFor{fd, POLLIN, 0};
+        poll(&waitFor, 1, left);
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            if ((event->response_type & 0x7f) == notifyType) {
+                const auto owned = std::chrono::steady_clock::now() - start;
+                std::printf("%.1f\n", std::chrono::duration<double, std::milli>(owned).count());
+                std::free(event);
+                waitpid(child, nullptr, 0);
+                return 0;
+            }
+            std::free(event);
+        }
+        if (xcb_connection_has_error(connection)) {
+            return 2;
+        }
+    }
+}
