@@ -45,14 +45,7 @@ sleep 0.3
 xdotool key Return                 # copy the result
 
 clip=$XS_WORK/clip.png
-for _ in $(seq 100); do
-    if xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx image/png; then
-        xclip -selection clipboard -t image/png -o >"$clip" 2>/dev/null || true
-        [ -s "$clip" ] && break
-    fi
-    sleep 0.2
-done
-[ -s "$clip" ] || fail "clipboard never held image/png"
+xsession_read_clipboard_png "$clip" || fail "clipboard never held image/png"
 [ "$(identify -format '%wx%h' "$clip")" = 600x400 ] || fail "unexpected size $(identify -format '%wx%h' "$clip")"
 
 # Pixels that differ from the grey backdrop inside a crop region (image coordinates).

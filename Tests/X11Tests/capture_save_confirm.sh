@@ -32,14 +32,7 @@ echo "saved crop: $(identify -format '%wx%h' "$saved"), differing pixels: $diff"
     --dev-auto-action=confirm >"$XS_WORK/confirm.log" 2>&1 &
 XS_PIDS+=($!)
 clip=$XS_WORK/clip.png
-for _ in $(seq 100); do
-    if xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx image/png; then
-        xclip -selection clipboard -t image/png -o >"$clip" 2>/dev/null || true
-        [ -s "$clip" ] && break
-    fi
-    sleep 0.2
-done
-[ -s "$clip" ] || { echo "clipboard never held image/png"; cat "$XS_WORK/confirm.log"; exit 1; }
+xsession_read_clipboard_png "$clip" || { echo "clipboard never held image/png"; cat "$XS_WORK/confirm.log"; exit 1; }
 diff=$(xsession_pixel_difference "$clip" "$expected")
 echo "clipboard crop differing pixels: $diff"
 [ "$diff" = 0 ] || { cat "$XS_WORK/confirm.log"; exit 1; }

@@ -1,16 +1,13 @@
 // Starts a command and prints the milliseconds until some client takes ownership of the CLIPBOARD
 // selection (a copy has landed). Exit 1 on a timeout.
 //   time_to_clipboard TIMEOUT_MS COMMAND [ARGS...]
+#include "TimedChild.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -41,37 +38,8 @@ int main(int argc, char** argv) {
     std::free(atom);
     xcb_flush(connection);
 
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        execvp(argv[2], argv + 2);
-        _exit(127);
-    }
-    const int fd = xcb_get_file_descriptor(connection);
     const uint8_t notifyType = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
-    for (;;) {
-        const auto elapsed = std::chrono::steady_clock::now() - start;
-        const int left =
-            timeoutMs -
-            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-        if (left <= 0) {
-            std::fprintf(stderr, "timed out\n");
-            return 1;
-        }
-        pollfd waitFor{fd, POLLIN, 0};
-        poll(&waitFor, 1, left);
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
-            if ((event->response_type & 0x7f) == notifyType) {
-                const auto owned = std::chrono::steady_clock::now() - start;
-                std::printf("%.1f\n", std::chrono::duration<double, std::milli>(owned).count());
-                std::free(event);
-                waitpid(child, nullptr, 0);
-                return 0;
-            }
-            std::free(event);
-        }
-        if (xcb_connection_has_error(connection)) {
-            return 2;
-        }
-    }
+    return timeChildUntilEvent(connection, timeoutMs, argv + 2, [notifyType](xcb_generic_event_t* event) {
+        return (event->response_type & 0x7f) == notifyType;
+    });
 }

@@ -55,6 +55,19 @@ xsession_wait_for_file() {
     return 1
 }
 
+# Waits until the clipboard offers image/png and writes it to a file; fails after 20 seconds.
+xsession_read_clipboard_png() {
+    local out=$1
+    for _ in $(seq 100); do
+        if xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx image/png; then
+            xclip -selection clipboard -t image/png -o >"$out" 2>/dev/null || true
+            [ -s "$out" ] && return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
 # Number of differing pixels between two images (0 = identical).
 xsession_pixel_difference() {
     /usr/bin/compare -metric AE "$1" "$2" null: 2>&1 || true
