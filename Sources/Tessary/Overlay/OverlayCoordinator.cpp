@@ -416,13 +416,14 @@ void OverlayCoordinator::confirm(SelectionCanvasView* canvas) {
         finish();
         return;
     }
-    finish();
-    // Encoding a large PNG takes longer than a frame: it runs off the main thread.
+    // Encoding a large PNG takes longer than a frame: it runs off the main thread, started before
+    // the teardown so the two overlap.
     const QString size = sizeText(image);
     Clipboard::writeAsync(image, this, [size](bool ok) {
         Log::info(QStringLiteral("完成：已裁剪 ") + size + QStringLiteral(" 像素，写剪贴板") + okText(ok) +
                   QStringLiteral("。"));
     });
+    finish();
 }
 
 void OverlayCoordinator::save(SelectionCanvasView* canvas) {
@@ -431,14 +432,15 @@ void OverlayCoordinator::save(SelectionCanvasView* canvas) {
         finish();
         return;
     }
-    finish();
     const QString size = sizeText(image);
     if (options_.devSavePath) {
         const QString path = QString::fromStdString(*options_.devSavePath);
+        // Written off the main thread, started before the teardown so the two overlap.
         ImageSaver::writeAsync(image, path, this, [size, path](bool ok) {
             Log::info(QStringLiteral("保存（开发模式）：") + size + QStringLiteral(" → ") + path +
                       QStringLiteral("，") + okText(ok) + QStringLiteral("。"));
         });
+        finish();
         return;
     }
     const auto report = [size](const ImageSaver::Location& location) {
@@ -450,9 +452,12 @@ void OverlayCoordinator::save(SelectionCanvasView* canvas) {
         }
     };
     if (ImageSaver::Preference::alwaysAskWhereToSave()) {
+        // The panel is a window of its own: the overlays go first.
+        finish();
         report(ImageSaver::presentSavePanel(image));
     } else {
         ImageSaver::saveToDefaultDirectoryAsync(image, this, report);
+        finish();
     }
 }
 
