@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 
 namespace {
 
@@ -40,43 +41,51 @@ QString desktopDirectory() {
     return QFileInfo(desktop).isDir() ? desktop : QString();
 }
 
-// Rename that fails instead of replacing; EEXIST tells the caller to pick the next name.
-bool renameNoReplace(const QString& from, const QString& to, int* error) {
-    const QByteArray a = QFile::encodeName(from);
-    const QByteArray b = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    *error = errno;
-    return false;
+// A file for the PNG under a temporary name in `directory`, removed again unless it is moved into place.
+std::unique_ptr<QTemporaryFile> temporaryIn(const QDir& directory) {
+    auto temporary =
+        std::make_unique<QTemporaryFile>(directory.filePath(QStringLiteral(".tessary-XXXXXX.png.part")));
+    temporary->setAutoRemove(true);
+    return temporary;
 }
 
-// Writes a file that does not exist yet: complete under a temporary name, then moved into place
-// without replacing anything. The flush to disk follows the move, so the picture appears as soon as
-// it is written; with no earlier file at that name a crash cannot cost the user anything they had.
-// Returns false when the name is taken (or the folder refuses a temporary file).
-bool writeFresh(const QByteArray& png, const QString& path, QString* failure) {
-    const QFileInfo target(path);
-    QTemporaryFile temporary(target.absoluteDir().filePath(QStringLiteral(".tessary-XXXXXX.png.part")));
-    temporary.setAutoRemove(true);
-    if (!temporary.open()) {
+// Moves a completely written temporary file to `target` unless that name exists (EEXIST in `error`
+// tells the caller to pick another name), keeps it and flushes it to disk. Nothing is ever
+// replaced, so the flush can follow the move: the picture appears as soon as it is written.
+bool moveIntoPlace(QTemporaryFile& temporary, const QString& target, int* error) {
+    const QByteArray from = QFile::encodeName(temporary.fileName());
+    const QByteArray to = QFile::encodeName(target);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
+        *error = errno;
         return false;
     }
-    if (temporary.write(png) != png.size() || !temporary.flush()) {
-        *failure = QStringLiteral("保存失败：") + temporary.errorString();
+    temporary.setAutoRemove(false);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    ::fsync(temporary.handle());
+    return true;
+}
+
+// Writes a file that does not exist yet; with no earlier file at that name a crash cannot cost the
+// user anything they had. Returns false when the name is taken (or the folder refuses a temporary
+// file), leaving the write to the replacing path.
+bool writeFresh(const QByteArray& png, const QString& path, QString* failure) {
+    const QFileInfo target(path);
+    const auto temporary = temporaryIn(target.absoluteDir());
+    if (!temporary->open()) {
+        return false;
+    }
+    if (temporary->write(png) != png.size() || !temporary->flush()) {
+        *failure = QStringLiteral("保存失败：") + temporary->errorString();
         return true;
     }
     int error = 0;
-    if (!renameNoReplace(temporary.fileName(), target.absoluteFilePath(), &error)) {
+    if (!moveIntoPlace(*temporary, target.absoluteFilePath(), &error)) {
         if (error != EEXIST) {
             *failure = QStringLiteral("保存失败：") + QString::fromLocal8Bit(std::strerror(error));
             return true;
         }
         return false;
     }
-    temporary.setAutoRemove(false);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    ::fsync(temporary.handle());
     return true;
 }
 
@@ -174,25 +183,19 @@ ImageSaver::NewFileResult ImageSaver::writeNewFile(const QByteArray& png, const 
     if (!dir.exists()) {
         return {std::nullopt, QStringLiteral("目录不存在：") + directory};
     }
-    QTemporaryFile temporary(dir.filePath(QStringLiteral(".tessary-XXXXXX.png.part")));
-    temporary.setAutoRemove(true);
-    if (!temporary.open() || temporary.write(png) != png.size() || !temporary.flush()) {
-        return {std::nullopt, temporary.errorString()};
+    const auto temporary = temporaryIn(dir);
+    if (!temporary->open() || temporary->write(png) != png.size() || !temporary->flush()) {
+        return {std::nullopt, temporary->errorString()};
     }
-    // Another program may create the chosen name between the check and the rename; the
-    // no-replace rename refuses then, and the next free name is tried. Nothing is ever replaced,
-    // so the flush to disk can follow the move.
+    // Another program may create the chosen name between the check and the move; the move
+    // refuses then, and the next free name is tried.
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string name = tessary::SaveNaming::uniqueFileName(
             stem.toStdString(), "png",
             [&dir](const std::string& candidate) { return dir.exists(QString::fromStdString(candidate)); });
         const QString target = dir.filePath(QString::fromStdString(name));
         int error = 0;
-        if (renameNoReplace(temporary.fileName(), target, &error)) {
-            temporary.setAutoRemove(false);
-            QFile::setPermissions(target,
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-            ::fsync(temporary.handle());
+        if (moveIntoPlace(*temporary, target, &error)) {
             return {target, QString()};
         }
         if (error != EEXIST) {
