@@ -22,13 +22,7 @@ namespace {
 
 CapturedDisplay patternDesktop(QSize points) {
     CapturedDisplay display;
-    display.image = QImage(points, QImage::Format_RGB32);
-    for (int y = 0; y < points.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(display.image.scanLine(y));
-        for (int x = 0; x < points.width(); ++x) {
-            line[x] = FakeDisplayCapture::patternPixel(0, x, y);
-        }
-    }
+    display.image = FakeDisplayCapture::patternImage(points);
     display.scale = 1;
     display.frame = {0, 0, double(points.width()), double(points.height())};
     display.geometry = QRect(QPoint(0, 0), points);

@@ -50,13 +50,7 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 50
 inline CapturedDisplay patternDisplay(QSize points, double scale, tessary::Point origin = {0, 0}) {
     CapturedDisplay display;
     const QSize pixels(int(points.width() * scale), int(points.height() * scale));
-    display.image = QImage(pixels, QImage::Format_RGB32);
-    for (int y = 0; y < pixels.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(display.image.scanLine(y));
-        for (int x = 0; x < pixels.width(); ++x) {
-            line[x] = FakeDisplayCapture::patternPixel(0, x, y);
-        }
-    }
+    display.image = FakeDisplayCapture::patternImage(pixels);
     display.scale = scale;
     display.frame = {origin.x, origin.y, double(points.width()), double(points.height())};
     display.geometry = QRect(QPoint(0, 0), points);

@@ -74,6 +74,17 @@ QRgb FakeDisplayCapture::patternPixel(int screenIndex, int x, int y) {
     return qRgb(x & 0xff, y & 0xff, high);
 }
 
+QImage FakeDisplayCapture::patternImage(QSize pixels, int screenIndex) {
+    QImage pattern(pixels, QImage::Format_RGB32);
+    for (int y = 0; y < pixels.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(pattern.scanLine(y));
+        for (int x = 0; x < pixels.width(); ++x) {
+            row[x] = patternPixel(screenIndex, x, y);
+        }
+    }
+    return pattern;
+}
+
 QImage FakeDisplayCapture::nativeImage(const QString& screenName) {
     if (const auto it = m_images.constFind(screenName); it != m_images.constEnd()) {
         return *it;
@@ -99,13 +110,7 @@ QImage FakeDisplayCapture::nativeImage(const QString& screenName) {
         it != m_generated.constEnd() && it->size() == size) {
         return *it;
     }
-    QImage pattern(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(pattern.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            row[x] = patternPixel(index, x, y);
-        }
-    }
+    const QImage pattern = patternImage(size, index);
     m_generated.insert(screenName, pattern);
     return pattern;
 }

@@ -17,6 +17,8 @@ public:
 
     // The pattern's colour at native pixel (x, y) of the screen at `screenIndex`.
     static QRgb patternPixel(int screenIndex, int x, int y);
+    // A whole image of that pattern, `pixels` in size.
+    static QImage patternImage(QSize pixels, int screenIndex = 0);
 
     // Scripting.
     void setImage(const QString& screenName, const QImage& image);
