@@ -2,25 +2,12 @@
 
 #include "App/L10n.h"
 #include "App/Theme.h"
-#include "Overlay/BarBackdrop.h"
 #include "Overlay/ColorCell.h"
 #include "Overlay/StickerCell.h"
 #include "Overlay/WeightCell.h"
 #include "TessaryCore/ToolbarLayout.h"
 
-#include <QMouseEvent>
 #include <QPainter>
-
-#include <cmath>
-
-namespace {
-
-QRect toQRect(const tessary::Rect& r) {
-    return QRect(static_cast<int>(std::lround(r.x)), static_cast<int>(std::lround(r.y)),
-                 static_cast<int>(std::lround(r.width)), static_cast<int>(std::lround(r.height)));
-}
-
-} // namespace
 
 const std::array<std::string, 10>& StyleBarView::stickers() {
     static const std::array<std::string, 10> set{
@@ -32,10 +19,8 @@ const std::array<std::string, 10>& StyleBarView::stickers() {
 StyleBarView::StyleBarView(std::function<void(tessary::AnnotationColor)> onColorPick,
                            std::function<void(tessary::AnnotationWeight)> onWeightPick,
                            std::function<void(const std::string&)> onStickerPick, QWidget* parent)
-    : QWidget(parent), onColorPick_(std::move(onColorPick)), onWeightPick_(std::move(onWeightPick)),
+    : FloatingBar(parent), onColorPick_(std::move(onColorPick)), onWeightPick_(std::move(onWeightPick)),
       onStickerPick_(std::move(onStickerPick)) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFocusPolicy(Qt::NoFocus);
     for (const auto& color : tessary::AnnotationColor::palette()) {
         colorCells_.push_back(new ColorCell(
             color,
@@ -91,14 +76,14 @@ void StyleBarView::layOutContent() {
     const auto layout = tessary::StyleBarLayout::layOut(colorCells_.size(), weightCells_.size(),
                                                         stickerCells_.size(), showsStickers_);
     for (std::size_t i = 0; i < colorCells_.size(); ++i) {
-        colorCells_[i]->setGeometry(toQRect(layout.colors[i]));
+        colorCells_[i]->setGeometry(widgetRect(layout.colors[i]));
     }
     for (std::size_t i = 0; i < weightCells_.size(); ++i) {
-        weightCells_[i]->setGeometry(toQRect(layout.weights[i]));
+        weightCells_[i]->setGeometry(widgetRect(layout.weights[i]));
     }
     for (std::size_t i = 0; i < stickerCells_.size(); ++i) {
         if (showsStickers_) {
-            stickerCells_[i]->setGeometry(toQRect(layout.stickers[i]));
+            stickerCells_[i]->setGeometry(widgetRect(layout.stickers[i]));
         }
         stickerCells_[i]->setVisible(showsStickers_);
     }
@@ -132,24 +117,8 @@ void StyleBarView::refreshSelectionMarks() {
     }
 }
 
-void StyleBarView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    BarBackdrop::paint(painter, rect());
+void StyleBarView::paintOverBackdrop(QPainter& painter) {
     if (stickerSeparator_) {
         painter.fillRect(*stickerSeparator_, Theme::separatorColor());
     }
-}
-
-// Presses between the cells belong to the bar, not to the canvas below it.
-void StyleBarView::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-}
-void StyleBarView::mouseMoveEvent(QMouseEvent* event) {
-    event->accept();
-}
-void StyleBarView::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-}
-void StyleBarView::mouseDoubleClickEvent(QMouseEvent* event) {
-    event->accept();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "Overlay/FloatingBar.h"
 #include "TessaryCore/AnnotationColor.h"
 #include "TessaryCore/AnnotationStyle.h"
 #include "TessaryCore/AnnotationWeight.h"
 
 #include <QRectF>
-#include <QWidget>
 
 #include <array>
 #include <functional>
@@ -19,7 +19,7 @@ class WeightCell;
 
 // The palette, the three weights and, for the sticker tool, the emoji stickers. The bar keeps its
 // own current style and sticker; every change goes through it, so it stays in step with the canvas.
-class StyleBarView : public QWidget {
+class StyleBarView : public FloatingBar {
     Q_OBJECT
 public:
     // UTF-8; "⭐️" and "❗️" keep their emoji presentation selector.
@@ -47,11 +47,7 @@ public:
     void applyTexts();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintOverBackdrop(QPainter& painter) override;
 
 private:
     void refreshSelectionMarks();

@@ -2,29 +2,13 @@
 
 #include "App/L10n.h"
 #include "App/Theme.h"
-#include "Overlay/BarBackdrop.h"
 #include "Overlay/ToolButton.h"
 #include "TessaryCore/ToolbarLayout.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
-#include <cmath>
-
-namespace {
-
-QRect toQRect(const tessary::Rect& r) {
-    return QRect(static_cast<int>(std::lround(r.x)), static_cast<int>(std::lround(r.y)),
-                 static_cast<int>(std::lround(r.width)), static_cast<int>(std::lround(r.height)));
-}
-
-} // namespace
-
 ToolbarView::ToolbarView(std::function<void(ToolKind)> onSelect, QWidget* parent)
-    : QWidget(parent), onSelect_(std::move(onSelect)) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFocusPolicy(Qt::NoFocus);
-
+    : FloatingBar(parent), onSelect_(std::move(onSelect)) {
     std::vector<int> groups;
     for (const ToolKind kind : allToolKinds) {
         groups.push_back(static_cast<int>(ToolKinds::group(kind)));
@@ -41,7 +25,7 @@ ToolbarView::ToolbarView(std::function<void(ToolKind)> onSelect, QWidget* parent
     }
     const auto layout = tessary::ToolbarLayout::layOut(groups);
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        buttons_[i]->setGeometry(toQRect(layout.buttons[i]));
+        buttons_[i]->setGeometry(widgetRect(layout.buttons[i]));
     }
     for (const auto& separator : layout.separators) {
         separators_.emplace_back(separator.x, separator.y, separator.width, separator.height);
@@ -108,9 +92,7 @@ void ToolbarView::applyQRTexts() {
     }
 }
 
-void ToolbarView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    BarBackdrop::paint(painter, rect());
+void ToolbarView::paintOverBackdrop(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (const QRectF& separator : separators_) {
         painter.fillRect(separator, Theme::separatorColor());
@@ -118,15 +100,3 @@ void ToolbarView::paintEvent(QPaintEvent*) {
 }
 
 // Presses that miss every button belong to the bar, not to the canvas below it.
-void ToolbarView::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-}
-void ToolbarView::mouseMoveEvent(QMouseEvent* event) {
-    event->accept();
-}
-void ToolbarView::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-}
-void ToolbarView::mouseDoubleClickEvent(QMouseEvent* event) {
-    event->accept();
-}

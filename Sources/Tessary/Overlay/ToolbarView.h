@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Overlay/FloatingBar.h"
 #include "Overlay/ToolKind.h"
 
 #include <QRectF>
-#include <QWidget>
 
 #include <functional>
 #include <optional>
@@ -13,7 +13,7 @@ class ToolButton;
 
 // The row of seventeen tool and action buttons under a selection. A pressed button is reported
 // as its ToolKind; presses between the buttons are taken here and never reach the canvas.
-class ToolbarView : public QWidget {
+class ToolbarView : public FloatingBar {
     Q_OBJECT
 public:
     explicit ToolbarView(std::function<void(ToolKind)> onSelect, QWidget* parent = nullptr);
@@ -39,11 +39,7 @@ public:
     void applyTexts();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintOverBackdrop(QPainter& painter) override;
 
 private:
     void applyQRTexts();
