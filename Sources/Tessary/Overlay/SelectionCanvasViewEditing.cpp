@@ -42,7 +42,7 @@ Rect boundsOf(const std::vector<Point>& points) {
 
 // A rectangle around `r` grown by `margin`; a point or a line still gets an area.
 Rect grown(const Rect& r, double margin) {
-    return {r.minX() - margin, r.minY() - margin, r.width + 2 * margin, r.height + 2 * margin};
+    return SG::insetBy(r, -margin, -margin);
 }
 
 const std::vector<Point>* strokePoints(const std::optional<tessary::Annotation>& annotation) {
