@@ -3,10 +3,12 @@
 #include "Overlay/AnnotationRenderContext.h"
 #include "Overlay/AnnotationTextEditor.h"
 #include "Overlay/CapturedDisplay.h"
+#include "Overlay/MagnifierImage.h"
 #include "Overlay/MosaicImageCache.h"
 #include "Overlay/OverlayBackdropView.h"
 #include "Overlay/OverlayGuideView.h"
 #include "Overlay/OverlayPerfOptions.h"
+#include "Overlay/OverlaySprite.h"
 #include "Overlay/PixelColorSampler.h"
 #include "Overlay/SelectionCanvasDelegate.h"
 #include "Overlay/ToolKind.h"
@@ -219,11 +221,16 @@ private:
     void drawSizeLabel(QPainter& painter, const tessary::Rect& rect);
     void drawWindowNameLabel(QPainter& painter, const tessary::Rect& rect);
     void drawSelection(QPainter& painter, const tessary::Rect& selection);
-    void drawSelectionGuideInfo(QPainter& painter, tessary::Point point, tessary::PixelPoint pixel,
-                                const tessary::PixelColor& color);
-    void drawColorPickerMagnifier(QPainter& painter, const tessary::Rect& rect, tessary::PixelPoint pixel);
-    void drawColorPickerPanel(QPainter& painter, const tessary::Rect& rect, tessary::PixelPoint pixel,
-                              const tessary::PixelColor& color);
+    // The readout, magnifier and panel are composed in sprites and copied within `region`.
+    void drawSelectionGuideInfo(QPainter& painter, const QRegion& region, tessary::Point point,
+                                tessary::PixelPoint pixel, const tessary::PixelColor& color);
+    void drawColorPickerMagnifier(QPainter& painter, const QRegion& region, const tessary::Rect& rect,
+                                  tessary::PixelPoint pixel);
+    void drawColorPickerPanel(QPainter& painter, const QRegion& region, const tessary::Rect& rect,
+                              tessary::PixelPoint pixel, const tessary::PixelColor& color);
+    // A rounded plate of `area`'s size, redrawn only when that size or the scale changes.
+    const QImage& plate(QImage& cache, const QSizeF& area, double radius, const QColor& fill,
+                        const std::optional<QColor>& border);
     void drawAnnotations(QPainter& painter, const tessary::Rect& selection);
     struct SizeLabelLayout {
         QString text;
@@ -305,6 +312,12 @@ private:
     TrackedRegion colorPickerRegion_;
 
     QPixmap legacyBackdrop_;
+    OverlaySprite readoutSprite_;
+    OverlaySprite panelSprite_;
+    OverlaySprite magnifierSprite_;
+    MagnifierImage magnifier_;
+    QImage readoutPlate_;
+    QImage panelPlate_;
     std::optional<ReadoutMetrics> readoutMetrics_;
     std::optional<PanelTexts> panelTexts_;
     QElapsedTimer frameTimer_;

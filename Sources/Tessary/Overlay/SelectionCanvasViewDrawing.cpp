@@ -151,7 +151,7 @@ void SelectionCanvasView::paintEvent(QPaintEvent* event) {
             drawWindowNameLabel(painter, *hoveredWindowRect_);
         }
         if (selectionGuidePoint_ && selectionGuidePixel_ && selectionGuideColor_) {
-            drawSelectionGuideInfo(painter, *selectionGuidePoint_, *selectionGuidePixel_,
+            drawSelectionGuideInfo(painter, event->region(), *selectionGuidePoint_, *selectionGuidePixel_,
                                    *selectionGuideColor_);
         }
     } else {
@@ -159,8 +159,8 @@ void SelectionCanvasView::paintEvent(QPaintEvent* event) {
     }
     if (pickerShown && colorPickerPoint_ && colorPickerPixel_ && colorPickerColor_) {
         const auto layout = colorPickerLayout(*colorPickerPoint_);
-        drawColorPickerMagnifier(painter, layout.magnifier, *colorPickerPixel_);
-        drawColorPickerPanel(painter, layout.panel, *colorPickerPixel_, *colorPickerColor_);
+        drawColorPickerMagnifier(painter, event->region(), layout.magnifier, *colorPickerPixel_);
+        drawColorPickerPanel(painter, event->region(), layout.panel, *colorPickerPixel_, *colorPickerColor_);
     }
     painter.end();
 
@@ -227,73 +227,76 @@ void SelectionCanvasView::drawWindowNameLabel(QPainter& painter, const Rect& rec
     drawTextAt(painter, layout.text, Theme::windowNameFont(), {text.x, text.y}, height(), text.width);
 }
 
-void SelectionCanvasView::drawSelectionGuideInfo(QPainter& painter, Point point, tessary::PixelPoint pixel,
+const QImage& SelectionCanvasView::plate(QImage& cache, const QSizeF& area, double radius, const QColor& fill,
+                                         const std::optional<QColor>& border) {
+    const double scale = devicePixelRatioF();
+    if (cache.size() != OverlaySprite::pixelSize(area, scale) || cache.devicePixelRatio() != scale) {
+        cache = OverlaySprite::roundedPlate(area, scale, radius, fill, border);
+    }
+    return cache;
+}
+
+void SelectionCanvasView::drawSelectionGuideInfo(QPainter& painter, const QRegion& region, Point point,
+                                                 tessary::PixelPoint pixel,
                                                  const tessary::PixelColor& color) {
     const ReadoutMetrics& metrics = readoutMetrics();
     const Layout::Readout layout = readoutLayout(point);
-    QPainterPath background;
-    background.addRoundedRect(toWidget(layout.background), 5, 5);
-    painter.fillPath(background, Theme::floatingLabelBackground());
+    const QRectF area = toWidget(layout.background);
+    readoutSprite_.begin(
+        area, devicePixelRatioF(),
+        plate(readoutPlate_, area.size(), 5, Theme::floatingLabelBackground(), std::nullopt));
+    QPainter sprite;
+    readoutSprite_.preparePainter(sprite);
     const double h = height();
-    painter.setPen(Theme::selectionGuideTextColor());
-    drawTextAt(painter, metrics.coordinateLabel, Theme::selectionGuideLabelFont(),
+    sprite.setPen(Theme::selectionGuideTextColor());
+    drawTextAt(sprite, metrics.coordinateLabel, Theme::selectionGuideLabelFont(),
                {layout.labelX, layout.row1Y}, h);
-    drawTextAt(painter, pixelText(pixel), Theme::selectionGuideValueFont(), {layout.valueX, layout.row1Y}, h);
-    drawTextAt(painter, metrics.colorLabel, Theme::selectionGuideLabelFont(), {layout.labelX, layout.row2Y},
+    drawTextAt(sprite, pixelText(pixel), Theme::selectionGuideValueFont(), {layout.valueX, layout.row1Y}, h);
+    drawTextAt(sprite, metrics.colorLabel, Theme::selectionGuideLabelFont(), {layout.labelX, layout.row2Y},
                h);
-    drawTextAt(painter, QString::fromStdString(color.hexString()), Theme::selectionGuideValueFont(),
+    drawTextAt(sprite, QString::fromStdString(color.hexString()), Theme::selectionGuideValueFont(),
                {layout.valueX, layout.row2Y}, h);
-    painter.setPen(Theme::selectionGuideHintColor());
-    drawTextAt(painter, metrics.hint, Theme::selectionGuideHintFont(), {layout.labelX, layout.hintY}, h);
+    sprite.setPen(Theme::selectionGuideHintColor());
+    drawTextAt(sprite, metrics.hint, Theme::selectionGuideHintFont(), {layout.labelX, layout.hintY}, h);
+    sprite.end();
+    readoutSprite_.paint(painter, region);
 }
 
-void SelectionCanvasView::drawColorPickerMagnifier(QPainter& painter, const Rect& rect,
+void SelectionCanvasView::drawColorPickerMagnifier(QPainter& painter, const QRegion& region, const Rect& rect,
                                                    tessary::PixelPoint pixel) {
     const tessary::PixelRect sample =
         Layout::magnifierSample(pixel, captured_.image.width(), captured_.image.height());
     if (sample.isEmpty()) {
         return;
     }
-    const QRectF target = toWidget(rect);
-    QPainterPath outline;
-    outline.addRoundedRect(target, 9, 9);
-    painter.save();
-    painter.setClipPath(outline, Qt::IntersectClip);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(target, captured_.image, QRectF(sample.x, sample.y, sample.width, sample.height));
-    painter.restore();
-    painter.setPen(QPen(Theme::colorPickerPanelBorder(), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(outline);
-    painter.setPen(QPen(Theme::selectionBorder(), 1.5));
-    painter.drawLine(QPointF(target.center().x(), target.top()),
-                     QPointF(target.center().x(), target.bottom()));
-    painter.drawLine(QPointF(target.left(), target.center().y()),
-                     QPointF(target.right(), target.center().y()));
+    magnifier_.compose(magnifierSprite_, toWidget(rect), devicePixelRatioF(), captured_.image, sample);
+    magnifierSprite_.paint(painter, region);
 }
 
-void SelectionCanvasView::drawColorPickerPanel(QPainter& painter, const Rect& rect, tessary::PixelPoint pixel,
-                                               const tessary::PixelColor& color) {
-    QPainterPath panel;
-    panel.addRoundedRect(toWidget(rect), 9, 9);
-    painter.fillPath(panel, Theme::colorPickerPanelBackground());
-    painter.setPen(QPen(Theme::colorPickerPanelBorder(), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(panel);
-
+void SelectionCanvasView::drawColorPickerPanel(QPainter& painter, const QRegion& region, const Rect& rect,
+                                               tessary::PixelPoint pixel, const tessary::PixelColor& color) {
+    // One point of room around the panel for the outer half of its border.
+    const QRectF area = toWidget(rect).adjusted(-1, -1, 1, 1);
+    panelSprite_.begin(area, devicePixelRatioF(),
+                       plate(panelPlate_, area.size(), 9, Theme::colorPickerPanelBackground(),
+                             Theme::colorPickerPanelBorder()));
+    QPainter sprite;
+    panelSprite_.preparePainter(sprite);
     const double h = height();
     const PanelTexts& texts = panelTexts();
-    painter.setPen(Theme::colorPickerLabelColor());
-    drawTextAt(painter, texts.coordinate, panelLabelFont(), {rect.minX() + 11, rect.maxY() - 25}, h);
-    drawTextAt(painter, texts.colorValue, panelLabelFont(), {rect.minX() + 11, rect.maxY() - 45}, h);
-    painter.setPen(Theme::colorPickerValueColor());
-    drawTextAt(painter, pixelText(pixel), panelValueFont(), {rect.minX() + 56, rect.maxY() - 25}, h);
-    drawTextAt(painter, QString::fromStdString(color.hexString()), panelValueFont(),
+    sprite.setPen(Theme::colorPickerLabelColor());
+    drawTextAt(sprite, texts.coordinate, panelLabelFont(), {rect.minX() + 11, rect.maxY() - 25}, h);
+    drawTextAt(sprite, texts.colorValue, panelLabelFont(), {rect.minX() + 11, rect.maxY() - 45}, h);
+    sprite.setPen(Theme::colorPickerValueColor());
+    drawTextAt(sprite, pixelText(pixel), panelValueFont(), {rect.minX() + 56, rect.maxY() - 25}, h);
+    drawTextAt(sprite, QString::fromStdString(color.hexString()), panelValueFont(),
                {rect.minX() + 56, rect.maxY() - 45}, h);
 
     const QString& hint = colorPickerJustCopied_ ? texts.copied
                           : isColorPickerActive_ ? texts.copyHint
                                                  : texts.copyShortcutHint;
-    painter.setPen(Theme::colorPickerHintColor());
-    drawTextAt(painter, hint, panelHintFont(), {rect.minX() + 11, rect.minY() + 10}, h, rect.width - 22);
+    sprite.setPen(Theme::colorPickerHintColor());
+    drawTextAt(sprite, hint, panelHintFont(), {rect.minX() + 11, rect.minY() + 10}, h, rect.width - 22);
+    sprite.end();
+    panelSprite_.paint(painter, region);
 }
