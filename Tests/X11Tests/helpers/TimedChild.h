@@ -1,8 +1,7 @@
 #pragma once
 
-// Shared by the timing probes: start a command, then wait for the first X event that `matches`
-// accepts and print the milliseconds since the start. 0 on a match, 1 on a timeout, 2 when the
-// connection breaks.
+// Shared by the timing probes: start a command, then wait for what it should cause and print the
+// milliseconds since the start. Exit status 0 when it happened, 1 on a timeout, 2 on an error.
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -12,15 +11,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-template <typename Matches>
-int timeChildUntilEvent(xcb_connection_t* connection, int timeoutMs, char** command, Matches matches) {
+// Starts `command`, then polls `fd` (readable when something may have happened) and asks `seen`
+// whether it has; prints the milliseconds from the start to the first yes. `seen` returns 1 for
+// yes, 0 for not yet and -1 when waiting is pointless.
+template <typename Seen> int timeChildUntil(int fd, int timeoutMs, char** command, Seen seen) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
         execvp(command[0], command);
         _exit(127);
     }
-    const int fd = xcb_get_file_descriptor(connection);
     for (;;) {
         const auto elapsed = std::chrono::steady_clock::now() - start;
         const int left =
@@ -32,18 +32,30 @@ int timeChildUntilEvent(xcb_connection_t* connection, int timeoutMs, char** comm
         }
         pollfd waitFor{fd, POLLIN, 0};
         poll(&waitFor, 1, left);
+        const int outcome = seen();
+        if (outcome < 0) {
+            return 2;
+        }
+        if (outcome > 0) {
+            const auto at = std::chrono::steady_clock::now() - start;
+            std::printf("%.1f\n", std::chrono::duration<double, std::milli>(at).count());
+            waitpid(child, nullptr, WNOHANG); // the command may well outlive the probe
+            return 0;
+        }
+    }
+}
+
+// The same for the first X event that `matches` accepts; 2 when the connection breaks.
+template <typename Matches>
+int timeChildUntilEvent(xcb_connection_t* connection, int timeoutMs, char** command, Matches matches) {
+    return timeChildUntil(xcb_get_file_descriptor(connection), timeoutMs, command, [&]() {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
             const bool matched = matches(event);
             std::free(event);
             if (matched) {
-                const auto seen = std::chrono::steady_clock::now() - start;
-                std::printf("%.1f\n", std::chrono::duration<double, std::milli>(seen).count());
-                waitpid(child, nullptr, WNOHANG); // the command may well outlive the probe
-                return 0;
+                return 1;
             }
         }
-        if (xcb_connection_has_error(connection)) {
-            return 2;
-        }
-    }
+        return xcb_connection_has_error(connection) ? -1 : 0;
+    });
 }
