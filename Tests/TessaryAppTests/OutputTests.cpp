@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 QImage patterned(int width, int height, QImage::Format format) {
@@ -119,6 +122,67 @@ TEST(ImageSaver, ExplicitWritesCreateOrReplaceTheChosenFile) {
     }
     QTemporaryDir dir;
     EXPECT_FALSE(ImageSaver::write(image, dir.filePath("no/such/folder/x.png")));
+}
+
+// Files may grow to `bytes` only (writes past it fail with EFBIG, as on a full disk) while alive.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST(ImageSaver, AWriteThatFailsMidwayLeavesNoPartialFileAndKeepsTheOldOne) {
+    // Noise compresses badly: the PNG is far larger than the limit.
+    QImage image(900, 700, QImage::Format_RGB32);
+    quint32 state = 7;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            row[x] = 0xff000000u | (state >> 8);
+        }
+    }
+    const QByteArray old("the user's earlier file");
+    for (const bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "replacing a file" : "a new file");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("chosen.png");
+        if (existing) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        bool written = true;
+        ImageSaver::NewFileResult fresh;
+        {
+            const FileSizeLimit limit(64 * 1024);
+            written = ImageSaver::write(image, path);
+            fresh = ImageSaver::encodeNewFile(image, dir.path(), QStringLiteral("S"));
+        }
+        EXPECT_FALSE(written);
+        EXPECT_FALSE(fresh.path.has_value());
+        EXPECT_FALSE(fresh.error.isEmpty()); // a write failure, not an encoding failure
+        const QStringList expected = existing ? QStringList{QStringLiteral("chosen.png")} : QStringList{};
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot), expected);
+        if (existing) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), old);
+        }
+    }
 }
 
 TEST(ImageSaver, PreferencesFallBackToSafeDefaults) {

@@ -183,7 +183,37 @@ TEST(PngEncoderFile, RoundTripsExactlyAcrossFormatsAndSizes) {
         EXPECT_EQ(viaQt.hasAlphaChannel(), c.alpha);
         EXPECT_EQ(viaQt.convertToFormat(QImage::Format_RGBA8888),
                   source.convertToFormat(QImage::Format_RGBA8888));
+
+        // Streamed to a sink, in pieces, the bytes are the same file.
+        QByteArray streamed;
+        int pieces = 0;
+        EXPECT_TRUE(PngEncoder::encodeTo(source, [&](const char* data, qsizetype size) {
+            streamed.append(data, size);
+            ++pieces;
+            return true;
+        }));
+        EXPECT_EQ(streamed, png);
+        EXPECT_GE(pieces, 3); // header, data, end
     }
+}
+
+TEST(PngEncoderFile, ARefusingSinkStopsTheEncoding) {
+    const QImage large = filled(1201, 803, QImage::Format_RGB32, noise);
+    const QImage small = filled(40, 30, QImage::Format_RGB32, gradient);
+    for (const QImage* image : {&small, &large}) {
+        int total = 0;
+        PngEncoder::encodeTo(*image, [&](const char*, qsizetype) { return ++total, true; });
+        for (int refuseAt = 1; refuseAt <= total; ++refuseAt) {
+            SCOPED_TRACE(testing::Message()
+                         << image->width() << " wide, refusing piece " << refuseAt << " of " << total);
+            int calls = 0;
+            const bool ok =
+                PngEncoder::encodeTo(*image, [&](const char*, qsizetype) { return ++calls != refuseAt; });
+            EXPECT_FALSE(ok);
+            EXPECT_EQ(calls, refuseAt); // nothing is handed on after a refusal
+        }
+    }
+    EXPECT_FALSE(PngEncoder::encodeTo(QImage(), [](const char*, qsizetype) { return true; }));
 }
 
 TEST(PngEncoderFile, LargeImagesSpanManyDataChunks) {

@@ -65,17 +65,70 @@ bool moveIntoPlace(QTemporaryFile& temporary, const QString& target, int* error)
     return true;
 }
 
+// Why a file could not be written. A short write leaves the file's own error unset; the system's
+// reason is then in errno, which the callers clear before writing.
+QString writeErrorText(const QFileDevice& file) {
+    if (file.error() != QFileDevice::NoError) {
+        return file.errorString();
+    }
+    return errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("写入不完整");
+}
+
+// Writing the PNG into an open file: either bytes already encoded, or the encoder streaming into
+// the file while it compresses.
+struct WriteResult {
+    bool ok = true;
+    QString writeError; // empty when it failed: the encoding failed
+};
+using PngWriter = std::function<WriteResult(QFileDevice& file)>;
+
+PngWriter bytesWriter(const QByteArray& png) {
+    return [&png](QFileDevice& file) {
+        errno = 0;
+        return file.write(png) == png.size() ? WriteResult{} : WriteResult{false, writeErrorText(file)};
+    };
+}
+
+PngWriter encodingWriter(const QImage& image) {
+    return [&image](QFileDevice& file) {
+        bool wroteAll = true;
+        const bool ok = PngEncoder::encodeTo(image, [&](const char* data, qsizetype size) {
+            errno = 0;
+            wroteAll = file.write(data, size) == size;
+            return wroteAll;
+        });
+        if (ok) {
+            return WriteResult{};
+        }
+        return WriteResult{false, wroteAll ? QString() : writeErrorText(file)};
+    };
+}
+
+// The log line for a failed write.
+QString failureLine(const WriteResult& result) {
+    return result.writeError.isEmpty() ? encodingFailure() : QStringLiteral("保存失败：") + result.writeError;
+}
+
+// Writes the PNG and flushes it.
+WriteResult writeAll(const PngWriter& writer, QFileDevice& file) {
+    WriteResult result = writer(file);
+    if (result.ok && !file.flush()) {
+        result = {false, writeErrorText(file)};
+    }
+    return result;
+}
+
 // Writes a file that does not exist yet; with no earlier file at that name a crash cannot cost the
 // user anything they had. Returns false when the name is taken (or the folder refuses a temporary
 // file), leaving the write to the replacing path.
-bool writeFresh(const QByteArray& png, const QString& path, QString* failure) {
+bool writeFresh(const PngWriter& writer, const QString& path, QString* failure) {
     const QFileInfo target(path);
     const auto temporary = temporaryIn(target.absoluteDir());
     if (!temporary->open()) {
         return false;
     }
-    if (temporary->write(png) != png.size() || !temporary->flush()) {
-        *failure = QStringLiteral("保存失败：") + temporary->errorString();
+    if (const WriteResult result = writeAll(writer, *temporary); !result.ok) {
+        *failure = failureLine(result);
         return true;
     }
     int error = 0;
@@ -91,19 +144,58 @@ bool writeFresh(const QByteArray& png, const QString& path, QString* failure) {
 
 // Writes the file atomically, replacing one that exists. Returns the log line of a failure, or
 // nothing. Safe on any thread.
-QString replaceFile(const QByteArray& png, const QString& path) {
+QString replaceFile(const PngWriter& writer, const QString& path) {
     if (!QFileInfo::exists(path)) {
         QString failure;
-        if (writeFresh(png, path, &failure)) {
+        if (writeFresh(writer, path, &failure)) {
             return failure;
         }
     }
     // An existing file is replaced only once the new one is safely on disk.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly)) {
+        return QStringLiteral("保存失败：") + file.errorString();
+    }
+    if (const WriteResult result = writer(file); !result.ok) {
+        file.cancelWriting();
+        return failureLine(result);
+    }
+    if (!file.commit()) {
         return QStringLiteral("保存失败：") + file.errorString();
     }
     return {};
+}
+
+// Creates dir/<stem>.png or the next free name (see writeNewFile).
+ImageSaver::NewFileResult createNewFile(const PngWriter& writer, const QString& directory,
+                                        const QString& stem) {
+    const QDir dir(directory);
+    if (!dir.exists()) {
+        return {std::nullopt, QStringLiteral("目录不存在：") + directory};
+    }
+    const auto temporary = temporaryIn(dir);
+    if (!temporary->open()) {
+        return {std::nullopt, temporary->errorString()};
+    }
+    if (const WriteResult result = writeAll(writer, *temporary); !result.ok) {
+        return {std::nullopt, result.writeError};
+    }
+    // Another program may create the chosen name between the check and the move; the move
+    // refuses then, and the next free name is tried.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name = tessary::SaveNaming::uniqueFileName(
+            stem.toStdString(), "png",
+            [&dir](const std::string& candidate) { return dir.exists(QString::fromStdString(candidate)); });
+        const QString target = dir.filePath(QString::fromStdString(name));
+        int error = 0;
+        if (moveIntoPlace(*temporary, target, &error)) {
+            return {target, QString()};
+        }
+        if (error != EEXIST) {
+            return {std::nullopt, QString::fromLocal8Bit(std::strerror(error))};
+        }
+    }
+    return {std::nullopt, QStringLiteral("找不到可用的文件名")};
 }
 
 } // namespace
@@ -160,7 +252,7 @@ QString ImageSaver::suggestedFileStem(const QDateTime& date) {
 }
 
 bool ImageSaver::writeData(const QByteArray& png, const QString& path) {
-    const QString failure = replaceFile(png, path);
+    const QString failure = replaceFile(bytesWriter(png), path);
     if (!failure.isEmpty()) {
         Log::error(failure);
         return false;
@@ -169,49 +261,22 @@ bool ImageSaver::writeData(const QByteArray& png, const QString& path) {
 }
 
 bool ImageSaver::write(const QImage& image, const QString& path) {
-    const QByteArray png = PngEncoder::encode(image);
-    if (png.isEmpty()) {
-        Log::error(encodingFailure());
+    const QString failure = replaceFile(encodingWriter(image), path);
+    if (!failure.isEmpty()) {
+        Log::error(failure);
         return false;
     }
-    return writeData(png, path);
+    return true;
 }
 
 ImageSaver::NewFileResult ImageSaver::writeNewFile(const QByteArray& png, const QString& directory,
                                                    const QString& stem) {
-    const QDir dir(directory);
-    if (!dir.exists()) {
-        return {std::nullopt, QStringLiteral("目录不存在：") + directory};
-    }
-    const auto temporary = temporaryIn(dir);
-    if (!temporary->open() || temporary->write(png) != png.size() || !temporary->flush()) {
-        return {std::nullopt, temporary->errorString()};
-    }
-    // Another program may create the chosen name between the check and the move; the move
-    // refuses then, and the next free name is tried.
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string name = tessary::SaveNaming::uniqueFileName(
-            stem.toStdString(), "png",
-            [&dir](const std::string& candidate) { return dir.exists(QString::fromStdString(candidate)); });
-        const QString target = dir.filePath(QString::fromStdString(name));
-        int error = 0;
-        if (moveIntoPlace(*temporary, target, &error)) {
-            return {target, QString()};
-        }
-        if (error != EEXIST) {
-            return {std::nullopt, QString::fromLocal8Bit(std::strerror(error))};
-        }
-    }
-    return {std::nullopt, QStringLiteral("找不到可用的文件名")};
+    return createNewFile(bytesWriter(png), directory, stem);
 }
 
 ImageSaver::NewFileResult ImageSaver::encodeNewFile(const QImage& image, const QString& directory,
                                                     const QString& stem) {
-    const QByteArray png = PngEncoder::encode(image);
-    if (png.isEmpty()) {
-        return {std::nullopt, QString()};
-    }
-    return writeNewFile(png, directory, stem);
+    return createNewFile(encodingWriter(image), directory, stem);
 }
 
 ImageSaver::Location ImageSaver::concludeDefaultSave(const NewFileResult& result, const QString& directory,
@@ -281,10 +346,8 @@ void ImageSaver::writeAsync(const QImage& image, const QString& path, QObject* c
                             std::function<void(bool)> done) {
     QPointer<QObject> guard(context);
     // Encoding and writing both stay off the main thread; only the outcome comes back.
-    auto future = QtConcurrent::run(OutputWorker::pool(), [image, path] {
-        const QByteArray png = PngEncoder::encode(image);
-        return png.isEmpty() ? encodingFailure() : replaceFile(png, path);
-    });
+    auto future = QtConcurrent::run(OutputWorker::pool(),
+                                    [image, path] { return replaceFile(encodingWriter(image), path); });
     future.then(QCoreApplication::instance(), [guard, done = std::move(done)](const QString& failure) {
         if (!failure.isEmpty()) {
             Log::error(failure);

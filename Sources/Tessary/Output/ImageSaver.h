@@ -54,9 +54,11 @@ public:
     static void writeAsync(const QImage& image, const QString& path, QObject* context,
                            std::function<void(bool)> done);
 
-private:
-    // Encodes and writes a new file; an empty error with no path means the encoding failed.
+    // Encodes into a new file as writeNewFile names it, writing while it compresses; an empty
+    // error with no path means the encoding failed.
     static NewFileResult encodeNewFile(const QImage& image, const QString& directory, const QString& stem);
+
+private:
     // Logs the outcome of a default-folder save, falling back to the panel on failure (main thread).
     static Location concludeDefaultSave(const NewFileResult& result, const QString& directory,
                                         const QImage& image);

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -201,15 +202,19 @@ private:
 };
 
 // Deflate output framed straight into IDAT chunks of a buffer sized for the worst case, so
-// the compressed bytes are written once and never moved.
+// the compressed bytes are written once and never moved. With a sink, each finished chunk is
+// handed on instead and the buffer only needs room for one chunk.
 class IdatWriter {
 public:
-    IdatWriter(unsigned char* buffer, qsizetype capacity)
-        : m_begin(buffer), m_end(buffer), m_limit(buffer + capacity) {}
+    IdatWriter(unsigned char* buffer, qsizetype capacity, const PngEncoder::Sink* sink = nullptr)
+        : m_begin(buffer), m_end(buffer), m_limit(buffer + capacity), m_sink(sink) {}
 
     // Room for the next deflate output; opens a chunk when none is open. No room once the
     // capacity is spent (the caller fails rather than write past it).
     std::pair<unsigned char*, uInt> room() {
+        if (m_failed) {
+            return {m_end, 0};
+        }
         if (!m_chunk) {
             if (m_limit - m_end < kChunkOverhead + 1) {
                 return {m_end, 0};
@@ -239,9 +244,18 @@ public:
         putBigEndian(m_end, static_cast<quint32>(crc32(0, m_chunk + 4, length + 4)));
         m_end += 4;
         m_chunk = nullptr;
+        if (m_sink) {
+            m_failed = !(*m_sink)(reinterpret_cast<const char*>(m_begin), size());
+            m_end = m_begin;
+        }
     }
 
+    // One chunk of room: what a writer with a sink needs.
+    static constexpr qsizetype chunkCapacity = kIdatPayload + kChunkOverhead;
+
     qsizetype size() const { return m_end - m_begin; }
+    // The sink refused a chunk.
+    bool failed() const { return m_failed; }
 
     // Worst case for `payload` compressed bytes, framing included.
     static qsizetype bound(qsizetype payload) {
@@ -253,6 +267,8 @@ private:
     unsigned char* m_end;
     unsigned char* m_limit;
     unsigned char* m_chunk = nullptr;
+    const PngEncoder::Sink* m_sink;
+    bool m_failed = false;
 };
 
 struct Part {
@@ -321,7 +337,7 @@ void compressPart(const QImage& image, bool withAlpha, Part* part, IdatWriter* w
     deflateEnd(&stream);
     writer->close();
     part->adler = adler;
-    part->ok = ok;
+    part->ok = ok && !writer->failed();
 }
 
 void appendChunk(QByteArray* out, const char* type, const unsigned char* data, quint32 length) {
@@ -339,42 +355,14 @@ void appendChunk(QByteArray* out, const char* type, const unsigned char* data, q
     out->append(reinterpret_cast<const char*>(trailer), 4);
 }
 
-} // namespace
-
-namespace PngEncoder {
-
-QByteArray encode(const QImage& image) {
-    if (image.isNull()) {
-        return {};
-    }
-    const bool withAlpha = needsAlpha(image);
-    const RowFilter filter(image, withAlpha);
-    const int height = image.height();
-    const qsizetype rawBytes = static_cast<qsizetype>(height) * filter.rowBytes();
-
-    std::vector<Part> parts;
-    if (rawBytes >= kParallelThresholdBytes && height >= 2 && std::thread::hardware_concurrency() > 1) {
-        parts.push_back({0, height / 2, true, false});
-        parts.push_back({height / 2, height, false, true});
-    } else {
-        parts.push_back({0, height, true, true});
-    }
-
+// Signature, IHDR and pHYs.
+QByteArray header(const QImage& image, bool withAlpha) {
     QByteArray out;
-    const qsizetype firstBound = partBound(filter, parts[0]);
-    if (firstBound < 0) {
-        return {};
-    }
-    // Capacity for the worst case; pages never written cost nothing.
-    const qsizetype headerBytes = 8 + 25 + 21;
-    const qsizetype tailBytes = 16 + 12;
-    out.reserve(headerBytes + firstBound + (parts.size() > 1 ? partBound(filter, parts[1]) : 0) + tailBytes);
-
     static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     out.append(reinterpret_cast<const char*>(signature), 8);
     unsigned char ihdr[13];
     putBigEndian(ihdr, static_cast<quint32>(image.width()));
-    putBigEndian(ihdr + 4, static_cast<quint32>(height));
+    putBigEndian(ihdr + 4, static_cast<quint32>(image.height()));
     ihdr[8] = 8;                 // bit depth
     ihdr[9] = withAlpha ? 6 : 2; // RGBA : RGB
     ihdr[10] = ihdr[11] = ihdr[12] = 0;
@@ -385,7 +373,69 @@ QByteArray encode(const QImage& image) {
     putBigEndian(phys + 4, 2835);
     phys[8] = 1;
     appendChunk(&out, "pHYs", phys, sizeof phys);
+    return out;
+}
 
+// The first half of the rows and a zlib header, or all rows when the image is small.
+std::vector<Part> splitRows(const RowFilter& filter, int height) {
+    const qsizetype rawBytes = static_cast<qsizetype>(height) * filter.rowBytes();
+    if (rawBytes >= PngEncoder::kParallelThresholdBytes && height >= 2 &&
+        std::thread::hardware_concurrency() > 1) {
+        return {{0, height / 2, true, false}, {height / 2, height, false, true}};
+    }
+    return {{0, height, true, true}};
+}
+
+// Compresses the second part on a thread of its own while `first` runs on this one.
+void compressInParallel(const std::function<void()>& first, const std::function<void()>& second) {
+    std::thread thread;
+    try {
+        thread = std::thread(second);
+    } catch (const std::system_error&) {
+        // No thread to be had: the same stream, one half after the other.
+    }
+    first();
+    if (thread.joinable()) {
+        thread.join();
+    } else {
+        second();
+    }
+}
+
+// The IDAT chunk that closes a stream split in two: the Adler-32 of all filtered data.
+void appendJoinedAdler(QByteArray* out, const RowFilter& filter, const std::vector<Part>& parts) {
+    const qsizetype secondRawBytes =
+        static_cast<qsizetype>(parts[1].lastRow - parts[1].firstRow) * filter.rowBytes();
+    unsigned char adler[4];
+    putBigEndian(adler, static_cast<quint32>(adler32_combine(parts[0].adler, parts[1].adler,
+                                                             static_cast<z_off_t>(secondRawBytes))));
+    appendChunk(out, "IDAT", adler, 4);
+}
+
+bool allOk(const std::vector<Part>& parts) {
+    return std::all_of(parts.begin(), parts.end(), [](const Part& part) { return part.ok; });
+}
+
+} // namespace
+
+namespace PngEncoder {
+
+QByteArray encode(const QImage& image) {
+    if (image.isNull()) {
+        return {};
+    }
+    const bool withAlpha = needsAlpha(image);
+    const RowFilter filter(image, withAlpha);
+    std::vector<Part> parts = splitRows(filter, image.height());
+    const qsizetype firstBound = partBound(filter, parts[0]);
+    const qsizetype secondBound = parts.size() > 1 ? partBound(filter, parts[1]) : 0;
+    if (firstBound < 0 || secondBound < 0) {
+        return {};
+    }
+    QByteArray out = header(image, withAlpha);
+    // Capacity for the worst case; pages never written cost nothing.
+    const qsizetype tailBytes = 16 + 12;
+    out.reserve(out.size() + firstBound + secondBound + tailBytes);
     const qsizetype start = out.size();
     out.resize(start + firstBound); // uninitialised: written only as far as the data reaches
     auto* base = reinterpret_cast<unsigned char*>(out.data());
@@ -396,42 +446,66 @@ QByteArray encode(const QImage& image) {
         compressPart(image, withAlpha, &parts[0], &firstWriter);
         out.resize(start + firstWriter.size());
     } else {
-        const qsizetype secondBound = partBound(filter, parts[1]);
         std::unique_ptr<unsigned char[]> secondBuffer(new (std::nothrow) unsigned char[secondBound]);
         if (!secondBuffer) {
             return {};
         }
         preferHugePages(secondBuffer.get(), secondBound);
         IdatWriter secondWriter(secondBuffer.get(), secondBound);
-        const auto compressSecond = [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); };
-        std::thread second;
-        try {
-            second = std::thread(compressSecond);
-        } catch (const std::system_error&) {
-            // No thread to be had: the same stream, one half after the other.
-        }
-        compressPart(image, withAlpha, &parts[0], &firstWriter);
-        if (second.joinable()) {
-            second.join();
-        } else {
-            compressSecond();
-        }
+        compressInParallel([&] { compressPart(image, withAlpha, &parts[0], &firstWriter); },
+                           [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); });
         out.resize(start + firstWriter.size());
         out.append(reinterpret_cast<const char*>(secondBuffer.get()), secondWriter.size());
-        const qsizetype secondRawBytes =
-            static_cast<qsizetype>(parts[1].lastRow - parts[1].firstRow) * filter.rowBytes();
-        unsigned char adler[4];
-        putBigEndian(adler, static_cast<quint32>(adler32_combine(parts[0].adler, parts[1].adler,
-                                                                 static_cast<z_off_t>(secondRawBytes))));
-        appendChunk(&out, "IDAT", adler, 4);
+        appendJoinedAdler(&out, filter, parts);
     }
-    for (const Part& part : parts) {
-        if (!part.ok) {
-            return {};
-        }
+    if (!allOk(parts)) {
+        return {};
     }
     appendChunk(&out, "IEND", nullptr, 0);
     return out;
+}
+
+bool encodeTo(const QImage& image, const Sink& sink) {
+    if (image.isNull()) {
+        return false;
+    }
+    const bool withAlpha = needsAlpha(image);
+    const RowFilter filter(image, withAlpha);
+    std::vector<Part> parts = splitRows(filter, image.height());
+    const QByteArray head = header(image, withAlpha);
+    if (!sink(head.constData(), head.size())) {
+        return false;
+    }
+    // The first part goes out chunk by chunk while it is compressed, so writing overlaps the
+    // compression of the second, which waits in memory until the first is out.
+    std::vector<unsigned char> chunk(static_cast<size_t>(IdatWriter::chunkCapacity));
+    IdatWriter firstWriter(chunk.data(), IdatWriter::chunkCapacity, &sink);
+    QByteArray tail;
+    if (parts.size() == 1) {
+        compressPart(image, withAlpha, &parts[0], &firstWriter);
+    } else {
+        const qsizetype secondBound = partBound(filter, parts[1]);
+        if (secondBound < 0) {
+            return false;
+        }
+        std::unique_ptr<unsigned char[]> secondBuffer(new (std::nothrow) unsigned char[secondBound]);
+        if (!secondBuffer) {
+            return false;
+        }
+        preferHugePages(secondBuffer.get(), secondBound);
+        IdatWriter secondWriter(secondBuffer.get(), secondBound);
+        compressInParallel([&] { compressPart(image, withAlpha, &parts[0], &firstWriter); },
+                           [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); });
+        if (!allOk(parts) || !sink(reinterpret_cast<const char*>(secondBuffer.get()), secondWriter.size())) {
+            return false;
+        }
+        appendJoinedAdler(&tail, filter, parts);
+    }
+    if (!allOk(parts)) {
+        return false;
+    }
+    appendChunk(&tail, "IEND", nullptr, 0);
+    return sink(tail.constData(), tail.size());
 }
 
 } // namespace PngEncoder

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 class QImage;
 
 // PNG encoding tuned for screenshots: zlib level 1 with the Sub filter on every row is about
@@ -14,7 +16,13 @@ namespace PngEncoder {
 inline constexpr qsizetype kParallelThresholdBytes = 256 * 1024;
 
 // 8-bit RGB, or RGBA when the image has an alpha channel that is not opaque everywhere
-// (premultiplied colours are stored unpremultiplied). Empty on failure (null image, compression error). The file records 72
-// pixels per inch, so it pastes at one point per pixel.
+// (premultiplied colours are stored unpremultiplied). Empty on failure (null image, compression error). The
+// file records 72 pixels per inch, so it pastes at one point per pixel.
 QByteArray encode(const QImage& image);
+
+// Receives the encoded bytes in order; false stops the encoding.
+using Sink = std::function<bool(const char* data, qsizetype size)>;
+// The same PNG as encode(), handed to `sink` while it is being compressed, so a file can be
+// written during the compression. False when encoding fails or the sink refuses.
+bool encodeTo(const QImage& image, const Sink& sink);
 } // namespace PngEncoder
