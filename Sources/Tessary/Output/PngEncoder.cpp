@@ -1,9 +1,10 @@
 #include "Output/PngEncoder.h"
 
+#include "App/HugePages.h"
+
 #include <QImage>
 #include <QtEndian>
 
-#include <sys/mman.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -28,18 +29,6 @@ constexpr qsizetype kIdatPayload = 256 * 1024;
 // to keep per-call overhead low, small enough to stay in cache.
 constexpr qsizetype kBatchBytes = 64 * 1024;
 constexpr qsizetype kChunkOverhead = 12; // length, type, CRC
-
-// The output is fresh memory written once; faulting it in 4 KiB pages costs tens of
-// milliseconds for a 4K capture on a virtual machine, 2 MiB pages a fraction of that.
-void preferHugePages(void* begin, qsizetype size) {
-    constexpr std::uintptr_t huge = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(begin);
-    const std::uintptr_t from = (start + huge - 1) & ~(huge - 1);
-    const std::uintptr_t to = (start + static_cast<std::uintptr_t>(size)) & ~(huge - 1);
-    if (to > from) {
-        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE); // a hint: failure is harmless
-    }
-}
 
 void putBigEndian(unsigned char* at, quint32 value) {
     at[0] = static_cast<unsigned char>(value >> 24);
@@ -439,7 +428,7 @@ QByteArray encode(const QImage& image) {
     const qsizetype start = out.size();
     out.resize(start + firstBound); // uninitialised: written only as far as the data reaches
     auto* base = reinterpret_cast<unsigned char*>(out.data());
-    preferHugePages(base, out.size());
+    HugePages::advise(base, out.size());
     IdatWriter firstWriter(base + start, firstBound);
 
     if (parts.size() == 1) {
@@ -450,7 +439,7 @@ QByteArray encode(const QImage& image) {
         if (!secondBuffer) {
             return {};
         }
-        preferHugePages(secondBuffer.get(), secondBound);
+        HugePages::advise(secondBuffer.get(), secondBound);
         IdatWriter secondWriter(secondBuffer.get(), secondBound);
         compressInParallel([&] { compressPart(image, withAlpha, &parts[0], &firstWriter); },
                            [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); });
@@ -492,7 +481,7 @@ bool encodeTo(const QImage& image, const Sink& sink) {
         if (!secondBuffer) {
             return false;
         }
-        preferHugePages(secondBuffer.get(), secondBound);
+        HugePages::advise(secondBuffer.get(), secondBound);
         IdatWriter secondWriter(secondBuffer.get(), secondBound);
         compressInParallel([&] { compressPart(image, withAlpha, &parts[0], &firstWriter); },
                            [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); });

@@ -1,6 +1,7 @@
 #include "Overlay/AnnotationRenderer.h"
 
 #include "App/Fonts.h"
+#include "App/HugePages.h"
 #include "Overlay/GaussianBlur.h"
 #include "Overlay/RenderTransform.h"
 
@@ -286,7 +287,8 @@ void draw(QPainter& painter, const tessary::Annotation& annotation, const Annota
 QImage renderOnto(const QImage& crop, const tessary::Rect& selection, double scale,
                   const std::vector<tessary::Annotation>& annotations, const AnnotationRenderContext& context,
                   const std::function<void(QPainter&)>& underlay) {
-    QImage out = crop.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // A display-sized copy made on the main thread: its fresh memory must be cheap to fault in.
+    QImage out = HugePages::premultipliedCopy(crop);
     if (out.isNull()) {
         return crop;
     }
