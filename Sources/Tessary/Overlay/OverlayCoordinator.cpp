@@ -30,8 +30,14 @@
 #include <QTimer>
 
 #include <cmath>
+#include <malloc.h>
 
 namespace {
+
+// A capture leaves display-sized blocks free inside the allocator, kept for the next capture
+// (reused pages are already faulted in). After this long without one they go back to the system,
+// so the resident size in the tray returns to where it started.
+constexpr int kMemoryReleaseDelayMs = 30'000;
 
 QString okText(bool ok) {
     return ok ? QStringLiteral("成功") : QStringLiteral("失败");
@@ -48,6 +54,10 @@ OverlayCoordinator::OverlayCoordinator(tessary::LaunchOptions options, QObject* 
     // The permission guidance is logged by its sender; the panel only shows it.
     ScreenRecordingPermission::setNoticePresenter(
         [](const QString& text) { NoticePanel::show(text, std::nullopt, {}, false); });
+    memoryReleaseTimer_ = new QTimer(this);
+    memoryReleaseTimer_->setSingleShot(true);
+    memoryReleaseTimer_->setInterval(kMemoryReleaseDelayMs);
+    connect(memoryReleaseTimer_, &QTimer::timeout, this, [] { malloc_trim(0); });
 }
 
 OverlayCoordinator::~OverlayCoordinator() {
@@ -88,6 +98,7 @@ void OverlayCoordinator::begin() {
     if (isActive_) {
         return;
     }
+    memoryReleaseTimer_->stop();
     startedAt_.start();
     CapturePermission& permission = Platform::instance().capturePermission();
     if (!permission.preflight() && !permission.request()) {
@@ -283,6 +294,7 @@ void OverlayCoordinator::finish() {
         }
     });
     if (!taken.isEmpty()) {
+        memoryReleaseTimer_->start();
         Q_EMIT sessionEnded();
     }
 }

@@ -95,6 +95,8 @@ private:
     QPointer<QWidget> pressWidget_;
     QElapsedTimer startedAt_;
     QTimer* probeTimer_ = nullptr;
+    // Hands freed capture memory back to the system once no capture has run for a while.
+    QTimer* memoryReleaseTimer_ = nullptr;
     // Bumped by every session so that deferred steps of an earlier one do nothing.
     quint64 session_ = 0;
 };
