@@ -94,4 +94,42 @@ void BM_AnnotationStrokeDrag4K(benchmark::State& state) {
 }
 BENCHMARK(BM_AnnotationStrokeDrag4K)->Arg(0)->Arg(1)->ArgName("mosaic")->Unit(benchmark::kMillisecond);
 
+// Dragging out a selection over 4K: each step repaints the old and new border bands, handles and
+// size label, which span the display.
+void BM_SelectionDrag4K(benchmark::State& state) {
+    Log::setFilePath(QString());
+    OverlayWindow window(patternDesktop({3840, 2160}), {}, OverlayPerfOptions{});
+    SelectionCanvasView* canvas = window.canvas();
+    window.show();
+    QCoreApplication::processEvents();
+    const double area = 3840.0 * 2160.0;
+    const auto corner = [](long long step) {
+        const double t = double(step % 200);
+        return tessary::Point{1000 + 12 * t, 1800 - 6 * t};
+    };
+    long long step = 0;
+    send(canvas, QEvent::MouseButtonPress, {200, 2000});
+    send(canvas, QEvent::MouseMove, corner(step));
+    QCoreApplication::processEvents();
+    PerfProbe::start(1LL << 40, false, area, 60, std::nullopt);
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        timer.start();
+        send(canvas, QEvent::MouseMove, corner(++step));
+        QCoreApplication::processEvents();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    send(canvas, QEvent::MouseButtonRelease, corner(step));
+    std::sort(times.begin(), times.end());
+    state.counters["p50_ms"] = tessary::PerfStatistics::percentile(times, 0.5);
+    state.counters["p95_ms"] = tessary::PerfStatistics::percentile(times, 0.95);
+    std::vector<double> dirty = PerfProbe::state().dirtyAreas;
+    std::sort(dirty.begin(), dirty.end());
+    state.counters["dirty_p50_pct"] = tessary::PerfStatistics::percentile(dirty, 0.5) / area * 100;
+    PerfProbe::reset();
+    window.hide();
+}
+BENCHMARK(BM_SelectionDrag4K)->Unit(benchmark::kMillisecond);
+
 } // namespace
