@@ -44,6 +44,21 @@ tessary::Point pathPoint(long long step) {
 }
 constexpr long long strokeLength = 400;
 
+// Step times and the probe's draw times and dirty areas as counters; resets the probe.
+void reportSteps(benchmark::State& state, std::vector<double> times, double area) {
+    std::sort(times.begin(), times.end());
+    state.counters["p50_ms"] = tessary::PerfStatistics::percentile(times, 0.5);
+    state.counters["p95_ms"] = tessary::PerfStatistics::percentile(times, 0.95);
+    std::vector<double> draws = PerfProbe::state().durations;
+    std::sort(draws.begin(), draws.end());
+    state.counters["draw_p95_ms"] = tessary::PerfStatistics::percentile(draws, 0.95) * 1000;
+    std::vector<double> dirty = PerfProbe::state().dirtyAreas;
+    std::sort(dirty.begin(), dirty.end());
+    state.counters["dirty_p50_pct"] = tessary::PerfStatistics::percentile(dirty, 0.5) / area * 100;
+    state.counters["dirty_p95_pct"] = tessary::PerfStatistics::percentile(dirty, 0.95) / area * 100;
+    PerfProbe::reset();
+}
+
 // Args: tool (0: pen, 1: mosaic).
 void BM_AnnotationStrokeDrag4K(benchmark::State& state) {
     Log::setFilePath(QString());
@@ -80,16 +95,7 @@ void BM_AnnotationStrokeDrag4K(benchmark::State& state) {
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     send(canvas, QEvent::MouseButtonRelease, pathPoint(step));
-    std::sort(times.begin(), times.end());
-    state.counters["p50_ms"] = tessary::PerfStatistics::percentile(times, 0.5);
-    state.counters["p95_ms"] = tessary::PerfStatistics::percentile(times, 0.95);
-    std::vector<double> draws = PerfProbe::state().durations;
-    std::sort(draws.begin(), draws.end());
-    state.counters["draw_p95_ms"] = tessary::PerfStatistics::percentile(draws, 0.95) * 1000;
-    std::vector<double> dirty = PerfProbe::state().dirtyAreas;
-    std::sort(dirty.begin(), dirty.end());
-    state.counters["dirty_p95_pct"] = tessary::PerfStatistics::percentile(dirty, 0.95) / area * 100;
-    PerfProbe::reset();
+    reportSteps(state, std::move(times), area);
     window.hide();
 }
 BENCHMARK(BM_AnnotationStrokeDrag4K)->Arg(0)->Arg(1)->ArgName("mosaic")->Unit(benchmark::kMillisecond);
@@ -121,13 +127,7 @@ void BM_SelectionDrag4K(benchmark::State& state) {
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     send(canvas, QEvent::MouseButtonRelease, corner(step));
-    std::sort(times.begin(), times.end());
-    state.counters["p50_ms"] = tessary::PerfStatistics::percentile(times, 0.5);
-    state.counters["p95_ms"] = tessary::PerfStatistics::percentile(times, 0.95);
-    std::vector<double> dirty = PerfProbe::state().dirtyAreas;
-    std::sort(dirty.begin(), dirty.end());
-    state.counters["dirty_p50_pct"] = tessary::PerfStatistics::percentile(dirty, 0.5) / area * 100;
-    PerfProbe::reset();
+    reportSteps(state, std::move(times), area);
     window.hide();
 }
 BENCHMARK(BM_SelectionDrag4K)->Unit(benchmark::kMillisecond);
