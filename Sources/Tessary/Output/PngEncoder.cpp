@@ -11,7 +11,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -375,20 +374,42 @@ std::vector<Part> splitRows(const RowFilter& filter, int height) {
     return {{0, height, true, true}};
 }
 
-// Compresses the second part on a thread of its own while `first` runs on this one.
-void compressInParallel(const std::function<void()>& first, const std::function<void()>& second) {
+// The compressed second half of a stream split in two, kept in memory until the first is out.
+struct SecondHalf {
+    std::unique_ptr<unsigned char[]> bytes;
+    qsizetype size = 0;
+};
+
+// Compresses every part: the first into `first` on this thread, the second (when the rows were
+// split) into a buffer of `secondBound` bytes on a thread of its own. False when the buffer
+// cannot be had; the parts' own flags tell whether compression succeeded.
+bool compressParts(const QImage& image, bool withAlpha, std::vector<Part>& parts, IdatWriter& first,
+                   qsizetype secondBound, SecondHalf* second) {
+    if (parts.size() == 1) {
+        compressPart(image, withAlpha, &parts[0], &first);
+        return true;
+    }
+    second->bytes.reset(new (std::nothrow) unsigned char[secondBound]);
+    if (!second->bytes) {
+        return false;
+    }
+    HugePages::advise(second->bytes.get(), secondBound);
+    IdatWriter secondWriter(second->bytes.get(), secondBound);
+    const auto compressSecond = [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); };
     std::thread thread;
     try {
-        thread = std::thread(second);
+        thread = std::thread(compressSecond);
     } catch (const std::system_error&) {
         // No thread to be had: the same stream, one half after the other.
     }
-    first();
+    compressPart(image, withAlpha, &parts[0], &first);
     if (thread.joinable()) {
         thread.join();
     } else {
-        second();
+        compressSecond();
     }
+    second->size = secondWriter.size();
+    return true;
 }
 
 // The IDAT chunk that closes a stream split in two: the Adler-32 of all filtered data.
@@ -430,25 +451,14 @@ QByteArray encode(const QImage& image) {
     auto* base = reinterpret_cast<unsigned char*>(out.data());
     HugePages::advise(base, out.size());
     IdatWriter firstWriter(base + start, firstBound);
-
-    if (parts.size() == 1) {
-        compressPart(image, withAlpha, &parts[0], &firstWriter);
-        out.resize(start + firstWriter.size());
-    } else {
-        std::unique_ptr<unsigned char[]> secondBuffer(new (std::nothrow) unsigned char[secondBound]);
-        if (!secondBuffer) {
-            return {};
-        }
-        HugePages::advise(secondBuffer.get(), secondBound);
-        IdatWriter secondWriter(secondBuffer.get(), secondBound);
-        compressInParallel([&] { compressPart(image, withAlpha, &parts[0], &firstWriter); },
-                           [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); });
-        out.resize(start + firstWriter.size());
-        out.append(reinterpret_cast<const char*>(secondBuffer.get()), secondWriter.size());
-        appendJoinedAdler(&out, filter, parts);
-    }
-    if (!allOk(parts)) {
+    SecondHalf second;
+    if (!compressParts(image, withAlpha, parts, firstWriter, secondBound, &second) || !allOk(parts)) {
         return {};
+    }
+    out.resize(start + firstWriter.size());
+    if (parts.size() > 1) {
+        out.append(reinterpret_cast<const char*>(second.bytes.get()), second.size);
+        appendJoinedAdler(&out, filter, parts);
     }
     appendChunk(&out, "IEND", nullptr, 0);
     return out;
@@ -461,6 +471,10 @@ bool encodeTo(const QImage& image, const Sink& sink) {
     const bool withAlpha = needsAlpha(image);
     const RowFilter filter(image, withAlpha);
     std::vector<Part> parts = splitRows(filter, image.height());
+    const qsizetype secondBound = parts.size() > 1 ? partBound(filter, parts[1]) : 0;
+    if (secondBound < 0) {
+        return false;
+    }
     const QByteArray head = header(image, withAlpha);
     if (!sink(head.constData(), head.size())) {
         return false;
@@ -469,29 +483,16 @@ bool encodeTo(const QImage& image, const Sink& sink) {
     // compression of the second, which waits in memory until the first is out.
     std::vector<unsigned char> chunk(static_cast<size_t>(IdatWriter::chunkCapacity));
     IdatWriter firstWriter(chunk.data(), IdatWriter::chunkCapacity, &sink);
+    SecondHalf second;
+    if (!compressParts(image, withAlpha, parts, firstWriter, secondBound, &second) || !allOk(parts)) {
+        return false;
+    }
     QByteArray tail;
-    if (parts.size() == 1) {
-        compressPart(image, withAlpha, &parts[0], &firstWriter);
-    } else {
-        const qsizetype secondBound = partBound(filter, parts[1]);
-        if (secondBound < 0) {
-            return false;
-        }
-        std::unique_ptr<unsigned char[]> secondBuffer(new (std::nothrow) unsigned char[secondBound]);
-        if (!secondBuffer) {
-            return false;
-        }
-        HugePages::advise(secondBuffer.get(), secondBound);
-        IdatWriter secondWriter(secondBuffer.get(), secondBound);
-        compressInParallel([&] { compressPart(image, withAlpha, &parts[0], &firstWriter); },
-                           [&] { compressPart(image, withAlpha, &parts[1], &secondWriter); });
-        if (!allOk(parts) || !sink(reinterpret_cast<const char*>(secondBuffer.get()), secondWriter.size())) {
+    if (parts.size() > 1) {
+        if (!sink(reinterpret_cast<const char*>(second.bytes.get()), second.size)) {
             return false;
         }
         appendJoinedAdler(&tail, filter, parts);
-    }
-    if (!allOk(parts)) {
-        return false;
     }
     appendChunk(&tail, "IEND", nullptr, 0);
     return sink(tail.constData(), tail.size());
