@@ -11,6 +11,26 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// TIMEOUT_MS, the first argument of a probe that needs at least `minimum` arguments (its own
+// name included); -1 after printing `usage` when they are missing.
+inline int timeoutArgument(int argc, char** argv, int minimum, const char* usage) {
+    if (argc < minimum) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return -1;
+    }
+    return std::atoi(argv[1]);
+}
+
+// The probe's X connection, or null after saying there is none.
+inline xcb_connection_t* connectToDisplay() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        std::fprintf(stderr, "no X server\n");
+        return nullptr;
+    }
+    return connection;
+}
+
 // Starts `command`, then polls `fd` (readable when something may have happened) and asks `seen`
 // whether it has; prints the milliseconds from the start to the first yes. `seen` returns 1 for
 // yes, 0 for not yet and -1 when waiting is pointless.

@@ -10,14 +10,9 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: time_to_clipboard TIMEOUT_MS COMMAND [ARGS...]\n");
-        return 2;
-    }
-    const int timeoutMs = std::atoi(argv[1]);
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection)) {
-        std::fprintf(stderr, "no X server\n");
+    const int timeoutMs = timeoutArgument(argc, argv, 3, "time_to_clipboard TIMEOUT_MS COMMAND [ARGS...]");
+    xcb_connection_t* connection = timeoutMs < 0 ? nullptr : connectToDisplay();
+    if (!connection) {
         return 2;
     }
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);

@@ -12,11 +12,10 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: time_to_file TIMEOUT_MS PATH COMMAND [ARGS...]\n");
+    const int timeoutMs = timeoutArgument(argc, argv, 4, "time_to_file TIMEOUT_MS PATH COMMAND [ARGS...]");
+    if (timeoutMs < 0) {
         return 2;
     }
-    const int timeoutMs = std::atoi(argv[1]);
     const std::string path = argv[2];
     const auto slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);

@@ -9,14 +9,9 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: time_to_overlay TIMEOUT_MS COMMAND [ARGS...]\n");
-        return 2;
-    }
-    const int timeoutMs = std::atoi(argv[1]);
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection)) {
-        std::fprintf(stderr, "no X server\n");
+    const int timeoutMs = timeoutArgument(argc, argv, 3, "time_to_overlay TIMEOUT_MS COMMAND [ARGS...]");
+    xcb_connection_t* connection = timeoutMs < 0 ? nullptr : connectToDisplay();
+    if (!connection) {
         return 2;
     }
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
