@@ -1,7 +1,7 @@
 // Drawing a pen or mosaic stroke over a 3840 x 2160 selection: each drag step repaints only the new
 // segment of the stroke, never the frozen image under the whole selection (target: p95 under 4 ms).
-#include "App/CoordinateSpace.h"
-#include "App/Log.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/Log.h"
 #include "Overlay/OverlayWindow.h"
 #include "Overlay/PerfProbe.h"
 #include "Overlay/SelectionCanvasView.h"

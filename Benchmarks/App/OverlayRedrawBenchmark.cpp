@@ -3,14 +3,17 @@
 // the frozen image and dimming on every move (at least 10x slower). Also the whole session start
 // (capture, windows, first layout) on the screens the platform reports; run with
 // QT_QPA_PLATFORM=offscreen:configfile=<screens.json> or under Xvfb with TESSARY_PLATFORM=x11.
-#include "App/CoordinateSpace.h"
-#include "App/Log.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/Log.h"
 #include "Overlay/OverlayBackdropView.h"
 #include "Overlay/OverlayCoordinator.h"
 #include "Overlay/OverlayWindow.h"
 #include "Overlay/PerfProbe.h"
+#include "Overlay/ScreenCapturer.h"
 #include "Overlay/SelectionCanvasView.h"
 #include "Platform/Fake/FakeDisplayCapture.h"
+#include "Platform/Platform.h"
+#include "Recognition/TextRecognizer.h"
 #include "TessaryCore/PerfStatistics.h"
 
 #include <QCoreApplication>
@@ -110,7 +113,11 @@ BENCHMARK(BM_RenderedImageFullDisplay4K)->Arg(0)->Arg(1)->ArgName("annotated")->
 // From the capture request to every overlay shown (the log's "截图请求到覆盖层显示"), then teardown.
 void BM_CaptureRequestToOverlays(benchmark::State& state) {
     Log::setFilePath(QString());
-    OverlayCoordinator coordinator({});
+    const std::unique_ptr<Platform> platform = Platform::createDefault();
+    ScreenCapturer capturer(platform->displayCapture(), platform->capturePermission());
+    TextRecognizer recognizer;
+    OverlayCoordinator coordinator({}, {capturer, platform->windowList(), platform->frontmostWindow(),
+                                        platform->capturePermission(), recognizer});
     for (auto _ : state) {
         coordinator.begin();
         state.PauseTiming();

@@ -1,5 +1,5 @@
 #include "App/AppIdentity.h"
-#include "App/Log.h"
+#include "Foundation/Log.h"
 
 #include <QApplication>
 #include <QSettings>

@@ -1,7 +1,7 @@
 #include "FakePlatformScope.h"
 #include "OverlayTestSupport.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
 #include "Overlay/ClickTrace.h"
 #include "Overlay/ColorCell.h"
 #include "Overlay/OverlayCoordinator.h"
@@ -222,14 +222,12 @@ TEST(CanvasBars, QRButtonFollowsTheCodesFoundForTheSelection) {
 
 TEST(CanvasBars, ClickTraceReportsWhereTheToolbarAppeared) {
     FakePlatformScope scope;
-    QSettings().setValue(QLatin1String(ClickTrace::settingsKey), true);
-    ClickTrace::resetForTesting();
+    ClickTrace::setEnabled(true);
     {
         Overlay overlay;
         overlay.dragSelection({300, 600}, {900, 300});
     }
-    QSettings().remove(QLatin1String(ClickTrace::settingsKey));
-    ClickTrace::resetForTesting();
+    ClickTrace::forget();
     const QString prefix =
         QStringLiteral("点击诊断·画布：工具栏出现在屏幕 (34.0,248.0,866.0×44.0)，窗口 key=");
     bool found = false;
@@ -284,7 +282,7 @@ TEST(CanvasBars, DemoAnnotationsArriveWithTheBars) {
     tessary::LaunchOptions options;
     options.demoSelection = true;
     options.demoAnnotations = true;
-    OverlayCoordinator coordinator(options);
+    OverlayCoordinator coordinator(options, scope.services());
     coordinator.begin();
     ASSERT_TRUE(coordinator.isActive());
     SelectionCanvasView* canvas = coordinator.canvases().first();
@@ -315,7 +313,7 @@ TEST(CanvasBarsTwoDisplays, GrabbedInputReachesTheOtherDisplaysBarsAndEditor) {
         GTEST_SKIP() << "runs inside CanvasBars.TwoDisplays";
     }
     FakePlatformScope scope;
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     ASSERT_EQ(coordinator.windows().size(), 2);
     OverlayWindow* left = coordinator.windows()[0];

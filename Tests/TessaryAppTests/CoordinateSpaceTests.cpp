@@ -1,4 +1,4 @@
-#include "App/CoordinateSpace.h"
+#include "Foundation/CoordinateSpace.h"
 #include "Platform/DisplayImageFit.h"
 
 #include <gtest/gtest.h>

@@ -1,36 +1,33 @@
 #pragma once
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
+#include "Overlay/CaptureServices.h"
 #include "Overlay/ScreenCapturer.h"
 #include "Platform/Fake/FakePlatform.h"
+#include "Recognition/TextRecognizer.h"
 
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
-// Installs a fresh fake platform, a settable capture clock and a private log file for one test,
-// and puts everything back afterwards.
+// A fresh fake platform, a capture service on a settable clock and a private log file for one
+// test; the log goes back to where it was afterwards.
 class FakePlatformScope {
 public:
     FakePlatformScope() : m_previousLog(Log::filePath()) {
-        auto platform = std::make_unique<FakePlatform>();
-        m_platform = platform.get();
-        Platform::setInstanceForTesting(std::move(platform));
-        ScreenCapturer::dropCache();
-        ScreenCapturer::setClockForTesting([this] { return clock; });
         Log::setFilePath(m_logDir.filePath(QStringLiteral("test.log")));
     }
-    ~FakePlatformScope() {
-        Log::setFilePath(m_previousLog);
-        ScreenCapturer::setClockForTesting({});
-        ScreenCapturer::dropCache();
-        Platform::setInstanceForTesting(nullptr);
-    }
+    ~FakePlatformScope() { Log::setFilePath(m_previousLog); }
     FakePlatformScope(const FakePlatformScope&) = delete;
     FakePlatformScope& operator=(const FakePlatformScope&) = delete;
 
-    FakePlatform& platform() { return *m_platform; }
-    FakeDisplayCapture& displays() { return m_platform->fakeDisplayCapture(); }
+    FakePlatform& platform() { return m_platform; }
+    FakeDisplayCapture& displays() { return m_platform.fakeDisplayCapture(); }
+    ScreenCapturer& capturer() { return m_capturer; }
+    CaptureServices services() {
+        return {m_capturer, m_platform.windowList(), m_platform.frontmostWindow(),
+                m_platform.capturePermission(), m_recognizer};
+    }
 
     // The message part of every log line written so far (after "<time> <level> ").
     QStringList logLines() const {
@@ -48,7 +45,10 @@ public:
     double clock = 1000;
 
 private:
-    FakePlatform* m_platform = nullptr;
+    FakePlatform m_platform;
+    ScreenCapturer m_capturer{m_platform.displayCapture(), m_platform.capturePermission(),
+                              [this] { return clock; }};
+    TextRecognizer m_recognizer;
     QTemporaryDir m_logDir;
     QString m_previousLog;
 };

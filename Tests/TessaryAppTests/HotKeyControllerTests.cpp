@@ -1,6 +1,6 @@
 #include "FakePlatformScope.h"
-#include "HotKeys/GlobalHotKey.h"
 #include "HotKeys/HotKeyController.h"
+#include "HotKeys/HotKeySettings.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -21,8 +21,8 @@ const HotKeyCombination defaultCombo = HotKeyCombination::defaultCombination();
 const HotKeyCombination shiftCmdX{shift | cmd, 7};
 const HotKeyCombination ctrlOptS{ctrl | opt, 1};
 
-const char* const combinationKey = GlobalHotKey::Preference::combinationKey;
-const char* const legacyKey = GlobalHotKey::Preference::legacyIdentifierKey;
+const char* const combinationKey = HotKeySettings::combinationKey;
+const char* const legacyKey = HotKeySettings::legacyIdentifierKey;
 
 QVariant stored(const char* key) {
     return QSettings().value(QLatin1String(key));
@@ -116,7 +116,7 @@ TEST(HotKeyControllerTableTest, ActivateRegistersTheStoredChoiceOrFallsBack) {
             store(legacyKey, *c.storedLegacy);
         }
         local.platform().fakeGlobalHotKeys().setHeldByOthers(c.heldByOthers);
-        HotKeyController controller;
+        HotKeyController controller(local.platform().globalHotKeys(), local.platform().systemShortcuts());
         controller.activate();
         EXPECT_EQ(controller.active(), c.active);
         EXPECT_EQ(controller.fellBackToDefault(), c.fellBack);
@@ -136,15 +136,15 @@ TEST(HotKeyControllerTableTest, ActivateRegistersTheStoredChoiceOrFallsBack) {
 
 TEST_F(HotKeyControllerTest, LegacyMigrationRewritesTheSettingOnce) {
     store(legacyKey, QStringLiteral("cmd-shift-7"));
-    EXPECT_EQ(GlobalHotKey::Preference::selected(), (HotKeyCombination{shift | cmd, 26}));
+    EXPECT_EQ(HotKeySettings::selected(), (HotKeyCombination{shift | cmd, 26}));
     EXPECT_EQ(stored(combinationKey).toString(), QStringLiteral("shift+cmd:26"));
     EXPECT_FALSE(QSettings().contains(QLatin1String(legacyKey)));
-    EXPECT_EQ(GlobalHotKey::Preference::selected(), (HotKeyCombination{shift | cmd, 26}));
+    EXPECT_EQ(HotKeySettings::selected(), (HotKeyCombination{shift | cmd, 26}));
     EXPECT_EQ(scope.logLines().size(), 1);
 
     QSettings().clear();
     store(legacyKey, QStringLiteral("ctrl-opt-z"));
-    EXPECT_EQ(GlobalHotKey::Preference::selected(), std::nullopt);
+    EXPECT_EQ(HotKeySettings::selected(), std::nullopt);
     EXPECT_EQ(stored(legacyKey).toString(), QStringLiteral("ctrl-opt-z"));
     EXPECT_FALSE(QSettings().contains(QLatin1String(combinationKey)));
 }
@@ -233,7 +233,7 @@ TEST(HotKeyControllerTableTest, ApplyOutcomes) {
         SCOPED_TRACE(c.name);
         FakePlatformScope local;
         QSettings().clear();
-        HotKeyController controller;
+        HotKeyController controller(local.platform().globalHotKeys(), local.platform().systemShortcuts());
         controller.activate();
         ASSERT_EQ(controller.active(), defaultCombo);
         FakeGlobalHotKeys& fake = local.platform().fakeGlobalHotKeys();
@@ -260,7 +260,7 @@ TEST(HotKeyControllerTableTest, ApplyOutcomes) {
 
 TEST_F(HotKeyControllerTest, ApplyingTheActiveCombinationDoesNotRewriteTheSetting) {
     store(combinationKey, QStringLiteral("cmd+shift:7"));
-    HotKeyController controller;
+    HotKeyController controller(hotKeys(), systemTable());
     controller.activate();
     ASSERT_EQ(controller.active(), shiftCmdX);
     EXPECT_EQ(controller.apply(shiftCmdX), Result::applied(shiftCmdX));
@@ -271,7 +271,7 @@ TEST_F(HotKeyControllerTest, ApplyingTheActiveCombinationDoesNotRewriteTheSettin
 TEST_F(HotKeyControllerTest, SuccessfulApplyClearsTheFallback) {
     store(combinationKey, QStringLiteral("shift+cmd:7"));
     hotKeys().setHeldByOthers({shiftCmdX});
-    HotKeyController controller;
+    HotKeyController controller(hotKeys(), systemTable());
     controller.activate();
     ASSERT_TRUE(controller.fellBackToDefault());
     // A refused apply restores the default and keeps the flag.
@@ -284,7 +284,7 @@ TEST_F(HotKeyControllerTest, SuccessfulApplyClearsTheFallback) {
 }
 
 TEST_F(HotKeyControllerTest, ConflictWithoutAWayBackLeavesNothingRegistered) {
-    HotKeyController controller;
+    HotKeyController controller(hotKeys(), systemTable());
     controller.activate();
     // Both the new choice and the current one become unavailable between registrations.
     hotKeys().setHeldByOthers({shiftCmdX, defaultCombo});
@@ -303,17 +303,15 @@ TEST_F(HotKeyControllerTest, ConflictWithoutAWayBackLeavesNothingRegistered) {
     EXPECT_EQ(registered(), std::vector<HotKeyCombination>{shiftCmdX});
 }
 
-TEST_F(HotKeyControllerTest, EachPressRunsTheActionOnceOnALaterLoopTurn) {
+TEST_F(HotKeyControllerTest, EachPressTriggersOnceOnALaterLoopTurn) {
     int actions = 0;
-    int emitted = 0;
-    auto controller = std::make_unique<HotKeyController>([&] { ++actions; });
-    QObject::connect(controller.get(), &HotKeyController::triggered, [&] { ++emitted; });
+    auto controller = std::make_unique<HotKeyController>(hotKeys(), systemTable());
+    QObject::connect(controller.get(), &HotKeyController::triggered, [&] { ++actions; });
     controller->activate();
     ASSERT_TRUE(hotKeys().press(defaultCombo));
     EXPECT_EQ(actions, 0) << "the action must not run inside the key event";
     QCoreApplication::processEvents();
     EXPECT_EQ(actions, 1);
-    EXPECT_EQ(emitted, 1);
     hotKeys().press(defaultCombo);
     hotKeys().press(defaultCombo);
     QCoreApplication::processEvents();
@@ -328,17 +326,24 @@ TEST_F(HotKeyControllerTest, EachPressRunsTheActionOnceOnALaterLoopTurn) {
     EXPECT_EQ(actions, 3);
 }
 
-TEST_F(HotKeyControllerTest, RegistrationIdentifiersAreSpentOnEveryAttempt) {
+TEST_F(HotKeyControllerTest, APressQueuedForAReplacedRegistrationDoesNothing) {
+    int actions = 0;
+    HotKeyController controller(hotKeys(), systemTable());
+    QObject::connect(&controller, &HotKeyController::triggered, [&] { ++actions; });
+    controller.activate();
     hotKeys().setHeldByOthers({shiftCmdX});
-    auto first = GlobalHotKey::registerHotKey(defaultCombo, [] {});
-    ASSERT_TRUE(first);
-    EXPECT_FALSE(GlobalHotKey::registerHotKey(shiftCmdX, [] {}));
-    auto third = GlobalHotKey::registerHotKey(ctrlOptS, [] {});
-    ASSERT_TRUE(third);
-    EXPECT_EQ(third->id(), first->id() + 2);
-    EXPECT_FALSE(GlobalHotKey::registerHotKey(defaultCombo, [] {})) << "one combination, one registration";
-    first.reset();
-    EXPECT_EQ(registered(), std::vector<HotKeyCombination>{ctrlOptS});
+    hotKeys().press(defaultCombo);
+    // A refused attempt and a successful one, both before the queued press is delivered.
+    EXPECT_EQ(controller.apply(shiftCmdX), Result::conflict());
+    const quint32 restoredID = hotKeys().registrations().begin()->first;
+    EXPECT_EQ(controller.apply(ctrlOptS), Result::applied(ctrlOptS));
+    const quint32 newID = hotKeys().registrations().begin()->first;
+    EXPECT_GT(newID, restoredID) << "identifiers are spent on every attempt";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(actions, 0);
+    hotKeys().press(ctrlOptS);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(actions, 1);
 }
 
 } // namespace

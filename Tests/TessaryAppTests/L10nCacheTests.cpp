@@ -1,4 +1,4 @@
-#include "App/L10n.h"
+#include "Foundation/L10n.h"
 
 #include <QLocale>
 #include <QSettings>

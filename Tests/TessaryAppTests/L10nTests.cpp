@@ -1,4 +1,4 @@
-#include "App/L10n.h"
+#include "Foundation/L10n.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -72,8 +72,8 @@ TEST(L10n, EveryLanguageHasTheSameNonEmptyKeys) {
 TEST(L10n, EveryKeyTheSourcesUseExists) {
     // Literal keys handed to the lookup anywhere in the application sources.
     const QString sources = QStringLiteral(TESSARY_SOURCE_RESOURCES "/..");
-    static const QRegularExpression use(
-        QStringLiteral(R"re(L10n::(?:text|format)\(\s*(?:QStringLiteral|QLatin1String)?\(?\s*"([a-zA-Z0-9_.]+)")re"));
+    static const QRegularExpression use(QStringLiteral(
+        R"re(L10n::(?:text|format)\(\s*(?:QStringLiteral|QLatin1String)?\(?\s*"([a-zA-Z0-9_.]+)")re"));
     QSet<QString> known;
     for (const QString& key : L10n::keys(Language::en)) {
         known.insert(key);

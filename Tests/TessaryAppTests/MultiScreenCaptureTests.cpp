@@ -1,7 +1,7 @@
 #include "FakePlatformScope.h"
 #include "ScreenLayoutChild.h"
 
-#include "App/CoordinateSpace.h"
+#include "Foundation/CoordinateSpace.h"
 #include "Overlay/OnScreenWindowList.h"
 #include "Overlay/ScreenCaptureError.h"
 #include "TessaryCore/WindowGeometry.h"
@@ -51,7 +51,7 @@ TEST(MultiScreenChild, EveryScreenIsCapturedAtItsScaleWithItsGlobalFrame) {
         GTEST_SKIP() << "runs inside MultiScreenCapture";
     }
     FakePlatformScope scope;
-    const QList<CapturedDisplay> displays = ScreenCapturer::captureAllDisplays();
+    const QList<CapturedDisplay> displays = scope.capturer().captureAllDisplays();
     struct Expected {
         const char* name;
         double scale;
@@ -84,12 +84,12 @@ TEST(MultiScreenChild, UnpluggedDisplayIsDroppedOnTheRetry) {
         GTEST_SKIP() << "runs inside MultiScreenCapture";
     }
     FakePlatformScope scope;
-    ASSERT_EQ(ScreenCapturer::captureAllDisplays().size(), 3);
+    ASSERT_EQ(scope.capturer().captureAllDisplays().size(), 3);
     // R disappears after the list was cached: the cached attempt fails, the fresh list lacks it.
     scope.displays().setHidden(QStringLiteral("R"), true);
     scope.displays().setUnplugged(QStringLiteral("R"), true);
     scope.clock += 10;
-    const QList<CapturedDisplay> displays = ScreenCapturer::captureAllDisplays();
+    const QList<CapturedDisplay> displays = scope.capturer().captureAllDisplays();
     ASSERT_EQ(displays.size(), 2);
     EXPECT_EQ(displays[0].screen->name(), QStringLiteral("P"));
     EXPECT_EQ(displays[1].screen->name(), QStringLiteral("T"));
@@ -112,7 +112,8 @@ TEST(MultiScreenChild, WindowSnapshotLandsInGlobalAndCanvasPoints) {
         window(100, 150, 400, 300, "Viewer"), window(3300, 10, 200, 100, "Shell"),
         window(1300, 10, 500, 500, "Tessary", QCoreApplication::applicationPid())});
 
-    const std::vector<tessary::OnScreenWindow> windows = OnScreenWindowList::snapshot();
+    const std::vector<tessary::OnScreenWindow> windows =
+        OnScreenWindowList::snapshot(scope.platform().windowList());
     const std::vector<tessary::OnScreenWindow> expected = {{{-1180, 630, 400, 300}, "Viewer"},
                                                            {{2020, 970, 200, 100}, "Shell"}};
     EXPECT_EQ(windows, expected);
@@ -141,15 +142,15 @@ TEST(WideScreenChild, OnlyTheDisplayOverTheLimitFails) {
     }
     FakePlatformScope scope;
     scope.displays().setHidden(QStringLiteral("B"), true);
-    const QList<CapturedDisplay> displays = ScreenCapturer::captureAllDisplays();
+    const QList<CapturedDisplay> displays = scope.capturer().captureAllDisplays();
     ASSERT_EQ(displays.size(), 1);
     EXPECT_EQ(displays[0].image.size(), QSize(16384, 16));
 
     scope.displays().setHidden(QStringLiteral("B"), false);
-    ScreenCapturer::dropCache();
+    scope.capturer().dropCache();
     const int grabsBefore = scope.displays().grabCount();
     try {
-        ScreenCapturer::captureAllDisplays();
+        scope.capturer().captureAllDisplays();
         ADD_FAILURE() << "no error";
     } catch (const ScreenCaptureError& error) {
         EXPECT_EQ(error.kind(), ScreenCaptureError::Kind::platform);

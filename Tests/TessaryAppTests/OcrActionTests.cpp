@@ -1,7 +1,7 @@
 #include "RenderedText.h"
 
-#include "App/L10n.h"
-#include "App/Log.h"
+#include "Foundation/L10n.h"
+#include "Foundation/Log.h"
 #include "Recognition/OcrAction.h"
 #include "Recognition/TextRecognizer.h"
 
@@ -49,13 +49,14 @@ struct Outcome {
     QStringList log;
 };
 
-Outcome runAction(const QImage& image) {
+Outcome runAction(const QImage& image, const QString& dataPath = {}) {
     QTemporaryDir dir;
     const QString logPath = dir.filePath(QStringLiteral("ocr.log"));
     const QString previousLog = Log::filePath();
     Log::setFilePath(logPath);
     Outcome outcome;
-    QCoro::waitFor(OcrAction::run(image, [&outcome](const QString& notice) {
+    TextRecognizer recognizer(dataPath);
+    QCoro::waitFor(OcrAction::run(recognizer, image, [&outcome](const QString& notice) {
         outcome.notice = notice;
         ++outcome.noticeCalls;
     }));
@@ -115,11 +116,10 @@ TEST(OcrActionTest, NoTextLeavesTheClipboardAlone) {
 
 TEST(OcrActionTest, AFailureReachesTheUserWithItsDescription) {
     QTemporaryDir emptyData;
-    TextRecognizer::setDataPathForTesting(emptyData.path());
     QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
     const Outcome outcome =
-        runAction(RenderedText::paragraph({QStringLiteral("Some text")}, QStringLiteral("DejaVu Sans"), 16));
-    TextRecognizer::setDataPathForTesting(QString());
+        runAction(RenderedText::paragraph({QStringLiteral("Some text")}, QStringLiteral("DejaVu Sans"), 16),
+                  emptyData.path());
 
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
     EXPECT_EQ(outcome.noticeCalls, 1);

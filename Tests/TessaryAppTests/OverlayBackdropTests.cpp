@@ -1,4 +1,4 @@
-#include "App/CoordinateSpace.h"
+#include "Foundation/CoordinateSpace.h"
 #include "Overlay/OverlayBackdropView.h"
 #include "Overlay/OverlayGuideView.h"
 #include "OverlayTestSupport.h"

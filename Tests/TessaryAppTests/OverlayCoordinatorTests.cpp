@@ -1,7 +1,7 @@
 #include "FakePlatformScope.h"
 #include "OverlayTestSupport.h"
 
-#include "App/L10n.h"
+#include "Foundation/L10n.h"
 #include "Output/PinnedImageWindow.h"
 #include "Overlay/NoticeBarView.h"
 #include "Overlay/NoticePanel.h"
@@ -52,7 +52,7 @@ QRgb screenPixel(int screen, int x, int y) {
 TEST(OverlayCoordinator, BeginCoversEveryDisplayOnceAndEndsCleanly) {
     FakePlatformScope scope;
     scope.platform().fakeFrontmostWindow().setCurrent(42);
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     ASSERT_TRUE(coordinator.isActive());
     ASSERT_EQ(coordinator.windows().size(), QGuiApplication::screens().size());
@@ -78,7 +78,7 @@ TEST(OverlayCoordinator, BeginCoversEveryDisplayOnceAndEndsCleanly) {
 
 TEST(OverlayCoordinator, RightClickCancelsOnlyDuringASession) {
     FakePlatformScope scope;
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     ASSERT_TRUE(coordinator.isActive());
     OverlayWindow* window = coordinator.windows().first();
@@ -102,7 +102,7 @@ TEST(OverlayCoordinator, RightClickCancelsOnlyDuringASession) {
 TEST(OverlayCoordinator, RefusedPermissionShowsGuidanceAndStaysIdle) {
     FakePlatformScope scope;
     scope.platform().fakeCapturePermission().setGranted(false, false);
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     EXPECT_FALSE(coordinator.isActive());
     EXPECT_TRUE(coordinator.windows().isEmpty());
@@ -118,7 +118,7 @@ TEST(OverlayCoordinator, RefusedPermissionShowsGuidanceAndStaysIdle) {
 TEST(OverlayCoordinator, CaptureFailureIsLoggedAndEndsTheSession) {
     FakePlatformScope scope;
     scope.displays().failNextGrabs(2);
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     EXPECT_FALSE(coordinator.isActive());
     EXPECT_TRUE(coordinator.windows().isEmpty());
@@ -130,7 +130,7 @@ TEST(OverlayCoordinator, CaptureFailureIsLoggedAndEndsTheSession) {
 
 TEST(OverlayCoordinator, CopyNeedsASelectionOfAtLeastOnePoint) {
     FakePlatformScope scope;
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     coordinator.canvases().first()->setSelection(Rect{10, 10, 0.5, 40});
     key(coordinator.canvases().first(), Qt::Key_Return);
@@ -159,7 +159,7 @@ TEST(OverlayCoordinator, SaveAndPinUseTheRenderedSelection) {
     tessary::LaunchOptions options;
     const QString path = dir.filePath(QStringLiteral("shot.png"));
     options.devSavePath = path.toStdString();
-    OverlayCoordinator coordinator(options);
+    OverlayCoordinator coordinator(options, scope.services());
 
     coordinator.begin();
     coordinator.canvases().first()->setSelection(Rect{20, 30, 64, 48});
@@ -183,7 +183,7 @@ TEST(OverlayCoordinator, SaveAndPinUseTheRenderedSelection) {
 
 TEST(OverlayCoordinator, QrCopyNeedsPayloadsAndShowsThemInANotice) {
     FakePlatformScope scope;
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     SelectionCanvasView* canvas = coordinator.canvases().first();
     canvas->setSelection(Rect{50, 300, 200, 200});
@@ -222,7 +222,7 @@ TEST(OverlayCoordinator, QrCodeInAReleasedSelectionIsFoundAndCopied) {
     QPainter(&desktop).drawImage(QPoint(100, 100), code);
     scope.displays().setImage(screen->name(), desktop);
 
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     SelectionCanvasView* canvas = coordinator.canvases().first();
     const double top = canvas->height() - 80;
@@ -244,7 +244,7 @@ TEST(OverlayCoordinator, QrCodeInAReleasedSelectionIsFoundAndCopied) {
 
 TEST(OverlayCoordinator, TextRecognitionWithoutASelectionGivesUp) {
     FakePlatformScope scope;
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     coordinator.canvases().first()->handleToolbarSelection(ToolKind::ocr);
     EXPECT_FALSE(coordinator.isActive());
@@ -259,7 +259,7 @@ TEST(OverlayCoordinator, ScriptedSelectionRunsItsActionAfterThreeSeconds) {
     options.devSelectionRect = Rect{10, 20, 300, 200};
     options.autoAction = tessary::AutoAction::save;
     options.devSavePath = dir.filePath(QStringLiteral("auto.png")).toStdString();
-    OverlayCoordinator coordinator(options);
+    OverlayCoordinator coordinator(options, scope.services());
     QElapsedTimer timer;
     timer.start();
     coordinator.begin();
@@ -278,7 +278,7 @@ TEST(OverlayCoordinator, PerfProbeOfFiveFramesReportsTooFewSamplesAndCloses) {
     tessary::LaunchOptions options;
     options.devPerfProbeFrames = 5;
     options.devPerfOutputPath = dir.filePath(QStringLiteral("perf.txt")).toStdString();
-    OverlayCoordinator coordinator(options);
+    OverlayCoordinator coordinator(options, scope.services());
     coordinator.begin();
     ASSERT_TRUE(coordinator.isActive());
     ASSERT_TRUE(spinUntil([&] { return !coordinator.isActive(); }, 3000));
@@ -308,7 +308,7 @@ TEST(OverlayTwoDisplays, OneSelectionAcrossDisplays) {
         GTEST_SKIP() << "runs inside OverlayCoordinator.TwoDisplays";
     }
     FakePlatformScope scope;
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     ASSERT_EQ(coordinator.windows().size(), 2);
     EXPECT_EQ(coordinator.windows()[1]->geometry(), QRect(800, 0, 400, 300));
@@ -331,7 +331,7 @@ TEST(OverlayTwoDisplays, CropOnTheDoubleScaleDisplay) {
         GTEST_SKIP() << "runs inside OverlayCoordinator.TwoDisplays";
     }
     FakePlatformScope scope;
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     SelectionCanvasView* right = coordinator.canvases()[1];
     right->setSelection(Rect{10.25, 10, 20, 10});
@@ -350,7 +350,7 @@ TEST(OverlayTwoDisplays, GrabbedPointerEventsGoToTheDisplayUnderThePointer) {
         GTEST_SKIP() << "runs inside OverlayCoordinator.TwoDisplays";
     }
     FakePlatformScope scope;
-    OverlayCoordinator coordinator({});
+    OverlayCoordinator coordinator({}, scope.services());
     coordinator.begin();
     OverlayWindow* left = coordinator.windows()[0];
     SelectionCanvasView* right = coordinator.canvases()[1];

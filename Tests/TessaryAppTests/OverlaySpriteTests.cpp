@@ -1,9 +1,9 @@
 #include "OverlayTestSupport.h"
 
-#include "App/Theme.h"
 #include "Overlay/MagnifierImage.h"
 #include "Overlay/OverlaySprite.h"
 #include "Overlay/OverlayWindow.h"
+#include "Overlay/Theme.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/CoordinateSpace.h"
+#include "Foundation/CoordinateSpace.h"
 #include "Overlay/CapturedDisplay.h"
 #include "Overlay/SelectionCanvasDelegate.h"
 #include "Overlay/SelectionCanvasView.h"

@@ -1,8 +1,8 @@
 #include "FakePlatformScope.h"
 
-#include "App/Fonts.h"
-#include "App/Theme.h"
+#include "Foundation/Fonts.h"
 #include "Overlay/ClickTrace.h"
+#include "Overlay/Theme.h"
 #include "Overlay/ToolKind.h"
 
 #include <QFontDatabase>
@@ -67,13 +67,11 @@ TEST(ClickTrace, LogsLeftPressesOnlyWhenSwitchedOn) {
         ClickTrace::window(&window, &event);
     };
 
-    QSettings().setValue(QLatin1String(ClickTrace::settingsKey), false);
-    ClickTrace::resetForTesting();
+    ClickTrace::setEnabled(false);
     click(Qt::LeftButton);
     EXPECT_TRUE(scope.logLines().filter(QStringLiteral("点击诊断")).isEmpty());
 
-    QSettings().setValue(QLatin1String(ClickTrace::settingsKey), true);
-    ClickTrace::resetForTesting();
+    ClickTrace::setEnabled(true);
     click(Qt::RightButton);
     click(Qt::LeftButton);
     const QStringList lines = scope.logLines().filter(QStringLiteral("点击诊断"));
@@ -88,6 +86,5 @@ TEST(ClickTrace, LogsLeftPressesOnlyWhenSwitchedOn) {
     EXPECT_EQ(ClickTrace::describe(nullptr), QStringLiteral("无"));
     EXPECT_EQ(ClickTrace::describe(&window), QStringLiteral("QWidget"));
 
-    QSettings().remove(QLatin1String(ClickTrace::settingsKey));
-    ClickTrace::resetForTesting();
+    ClickTrace::forget();
 }

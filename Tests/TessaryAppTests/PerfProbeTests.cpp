@@ -11,10 +11,9 @@ namespace {
 
 class ProbeClock {
 public:
-    ProbeClock() {
-        PerfProbe::setClockForTesting([this] { return now; });
+    std::function<double()> function() {
+        return [this] { return now; };
     }
-    ~ProbeClock() { PerfProbe::setClockForTesting({}); }
     double now = 100;
 };
 
@@ -38,7 +37,7 @@ TEST(PerfProbe, ReportsDrawTimesDirtyAreasAndFrameIntervals) {
         ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
         stale.write("an older report\n");
     }
-    PerfProbe::start(20, false, 1000, 50, path);
+    PerfProbe::start(20, false, 1000, 50, path, clock.function());
     // Draws of 1 … 20 ms every 25 ms; two of them repaint the whole canvas.
     for (int i = 1; i <= 20; ++i) {
         clock.now += 0.025;
@@ -65,7 +64,7 @@ TEST(PerfProbe, ReportsDrawTimesDirtyAreasAndFrameIntervals) {
 TEST(PerfProbe, LegacyPathAddsTheBackdropShare) {
     FakePlatformScope scope;
     ProbeClock clock;
-    PerfProbe::start(10, true, 0.5, 0, std::nullopt);
+    PerfProbe::start(10, true, 0.5, 0, std::nullopt, clock.function());
     for (int i = 0; i < 10; ++i) {
         PerfProbe::record(0.004, 1, 0.003);
     }
@@ -85,7 +84,7 @@ TEST(PerfProbe, LegacyPathAddsTheBackdropShare) {
 TEST(PerfProbe, TooFewFramesAreNotReportedAndNothingIsRecordedWhenOff) {
     FakePlatformScope scope;
     ProbeClock clock;
-    PerfProbe::start(5, false, 100, 60, std::nullopt);
+    PerfProbe::start(5, false, 100, 60, std::nullopt, clock.function());
     for (int i = 0; i < 4; ++i) {
         PerfProbe::record(0.001, 10);
     }

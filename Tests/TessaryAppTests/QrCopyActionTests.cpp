@@ -1,5 +1,5 @@
-#include "App/L10n.h"
-#include "App/Log.h"
+#include "Foundation/L10n.h"
+#include "Foundation/Log.h"
 #include "Overlay/NoticeBarView.h"
 #include "Overlay/NoticePanel.h"
 #include "Overlay/QrCopyAction.h"

@@ -1,7 +1,7 @@
 #include "RenderedText.h"
 
-#include "App/L10n.h"
-#include "App/Log.h"
+#include "Foundation/L10n.h"
+#include "Foundation/Log.h"
 #include "Recognition/OcrAction.h"
 #include "Recognition/RecognitionEngine.h"
 #include "Recognition/RecognitionEngineLoader.h"
@@ -120,19 +120,18 @@ TEST(RecognitionEngineLoaderTest, TheFirstUsableModuleInTheSearchReadsText) {
 
 TEST(RecognitionEngineLoaderTest, OcrWithoutTheModuleTellsTheUserWhatIsMissing) {
     QTemporaryDir empty;
-    TextRecognizer::setModuleDirectoriesForTesting({empty.path()});
+    TextRecognizer recognizer({}, {empty.path()});
     QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
     QTemporaryDir logDir;
     const QString previousLog = Log::filePath();
     Log::setFilePath(logDir.filePath(QStringLiteral("ocr.log")));
     QString notice;
     int notices = 0;
-    QCoro::waitFor(OcrAction::run(sample(), [&](const QString& text) {
+    QCoro::waitFor(OcrAction::run(recognizer, sample(), [&](const QString& text) {
         notice = text;
         ++notices;
     }));
     Log::setFilePath(previousLog);
-    TextRecognizer::setModuleDirectoriesForTesting({});
 
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
     EXPECT_EQ(notices, 1);

@@ -1,7 +1,7 @@
 #include "FakePlatformScope.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/L10n.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/L10n.h"
 #include "Overlay/ScreenCaptureError.h"
 #include "Overlay/ScreenRecordingPermission.h"
 
@@ -30,9 +30,9 @@ TEST(ScreenCapturer, DisplayListIsReusedForThirtySeconds) {
     };
     for (const Case c : {Case{10, 1}, Case{29.9, 1}, Case{30, 2}, Case{31, 2}}) {
         FakePlatformScope scope;
-        ScreenCapturer::captureAllDisplays();
+        scope.capturer().captureAllDisplays();
         scope.clock += c.gap;
-        ScreenCapturer::captureAllDisplays();
+        scope.capturer().captureAllDisplays();
         EXPECT_EQ(scope.displays().displayListCount(), c.expectedLists) << "gap " << c.gap;
         EXPECT_EQ(scope.displays().grabCount(), 2);
     }
@@ -40,16 +40,16 @@ TEST(ScreenCapturer, DisplayListIsReusedForThirtySeconds) {
 
 TEST(ScreenCapturer, DroppedCacheFetchesANewList) {
     FakePlatformScope scope;
-    ScreenCapturer::captureAllDisplays();
-    ScreenCapturer::dropCache();
-    EXPECT_FALSE(ScreenCapturer::hasCachedContent());
-    ScreenCapturer::captureAllDisplays();
+    scope.capturer().captureAllDisplays();
+    scope.capturer().dropCache();
+    EXPECT_FALSE(scope.capturer().hasCachedContent());
+    scope.capturer().captureAllDisplays();
     EXPECT_EQ(scope.displays().displayListCount(), 2);
 }
 
 TEST(ScreenCapturer, CapturesTheScreenAtItsScaleWithItsFrame) {
     FakePlatformScope scope;
-    const QList<CapturedDisplay> displays = ScreenCapturer::captureAllDisplays();
+    const QList<CapturedDisplay> displays = scope.capturer().captureAllDisplays();
     ASSERT_EQ(displays.size(), 1);
     const CapturedDisplay& d = displays.first();
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -70,7 +70,7 @@ TEST(ScreenCapturer, CapturesTheScreenAtItsScaleWithItsFrame) {
 TEST(ScreenCapturer, DisplaysWithoutAScreenAreLeftOut) {
     FakePlatformScope scope;
     scope.displays().addPhantomDisplay({QStringLiteral("ghost"), QRect(5000, 0, 640, 480)});
-    EXPECT_EQ(ScreenCapturer::captureAllDisplays().size(), 1);
+    EXPECT_EQ(scope.capturer().captureAllDisplays().size(), 1);
     ASSERT_EQ(scope.displays().lastRequests().size(), 1);
     EXPECT_NE(scope.displays().lastRequests().first().display.name, QStringLiteral("ghost"));
 }
@@ -87,7 +87,7 @@ TEST(ScreenCapturer, NoMatchingDisplayThrowsNoDisplays) {
             scope.displays().addPhantomDisplay({QStringLiteral("ghost"), QRect(0, 0, 640, 480)});
         }
         try {
-            ScreenCapturer::captureAllDisplays();
+            scope.capturer().captureAllDisplays();
             ADD_FAILURE() << c.name << ": no error";
         } catch (const ScreenCaptureError& error) {
             EXPECT_EQ(error.kind(), ScreenCaptureError::Kind::noDisplays) << c.name;
@@ -102,9 +102,9 @@ TEST(ScreenCapturer, NoMatchingDisplayThrowsNoDisplays) {
 
 TEST(ScreenCapturer, OneFailedGrabIsRetriedWithAFreshList) {
     FakePlatformScope scope;
-    ScreenCapturer::captureAllDisplays();
+    scope.capturer().captureAllDisplays();
     scope.displays().failNextGrabs(1);
-    const QList<CapturedDisplay> displays = ScreenCapturer::captureAllDisplays();
+    const QList<CapturedDisplay> displays = scope.capturer().captureAllDisplays();
     EXPECT_EQ(displays.size(), 1);
     EXPECT_EQ(scope.displays().displayListCount(), 2);
     EXPECT_EQ(scope.displays().grabCount(), 3);
@@ -127,12 +127,12 @@ TEST(ScreenCapturer, SecondFailureIsThrownAndListFailureIsNotRetried) {
     for (const Case& c : cases) {
         FakePlatformScope scope;
         if (c.failedLists == 1 && c.failedGrabs == 1) {
-            ScreenCapturer::shareableContent(true); // the first attempt then runs on a cached list
+            scope.capturer().shareableContent(true); // the first attempt then runs on a cached list
         }
         scope.displays().failNextDisplayLists(c.failedLists);
         scope.displays().failNextGrabs(c.failedGrabs);
         try {
-            ScreenCapturer::captureAllDisplays();
+            scope.capturer().captureAllDisplays();
             ADD_FAILURE() << c.name << ": no error";
         } catch (const ScreenCaptureError& error) {
             EXPECT_EQ(error.kind(), ScreenCaptureError::Kind::platform) << c.name;
@@ -168,7 +168,7 @@ TEST(ScreenCapturer, FixtureImagesStandInForTheScreens) {
         FakePlatformScope scope;
         qunsetenv("TESSARY_FAKE_SCREENS");
         try {
-            const QList<CapturedDisplay> displays = ScreenCapturer::captureAllDisplays();
+            const QList<CapturedDisplay> displays = scope.capturer().captureAllDisplays();
             ASSERT_TRUE(c.loads) << qPrintable(c.paths);
             ASSERT_EQ(displays.size(), 1);
             EXPECT_EQ(displays[0].image, fixture);
@@ -197,15 +197,15 @@ TEST(ScreenCapturer, ThumbnailKeepsAspectWithinLimits) {
 
 TEST(ScreenCapturer, PrewarmFillsCacheWithAThumbnailGrab) {
     FakePlatformScope scope;
-    ScreenCapturer::prewarm();
-    EXPECT_TRUE(ScreenCapturer::hasCachedContent());
+    scope.capturer().prewarm();
+    EXPECT_TRUE(scope.capturer().hasCachedContent());
     ASSERT_EQ(scope.displays().lastRequests().size(), 1);
     EXPECT_EQ(scope.displays().lastRequests().first().pixelSize,
               ScreenCapturer::thumbnailSize(QGuiApplication::primaryScreen()->geometry().size()));
     EXPECT_TRUE(logged(scope.logLines(), QStringLiteral("性能：截图服务预热完成 \\d+ ms。")));
 
     // The first capture afterwards reuses the list the warm-up fetched.
-    ScreenCapturer::captureAllDisplays();
+    scope.capturer().captureAllDisplays();
     EXPECT_EQ(scope.displays().displayListCount(), 1);
 }
 
@@ -213,7 +213,7 @@ TEST(ScreenCapturer, PrewarmSkipsWithoutPermissionAndNeverThrows) {
     {
         FakePlatformScope scope;
         scope.platform().fakeCapturePermission().setGranted(false, false);
-        ScreenCapturer::prewarm();
+        scope.capturer().prewarm();
         EXPECT_EQ(scope.displays().displayListCount(), 0);
         EXPECT_EQ(scope.platform().fakeCapturePermission().requestCount(), 0);
     }
@@ -221,7 +221,7 @@ TEST(ScreenCapturer, PrewarmSkipsWithoutPermissionAndNeverThrows) {
         FakePlatformScope scope;
         scope.displays().failNextDisplayLists(listFails ? 1 : 0);
         scope.displays().failNextGrabs(listFails ? 0 : 1);
-        EXPECT_NO_THROW(ScreenCapturer::prewarm());
+        EXPECT_NO_THROW(scope.capturer().prewarm());
         EXPECT_TRUE(logged(scope.logLines(), QStringLiteral("性能：截图服务预热失败：模拟平台：.+")));
     }
 }

@@ -21,8 +21,10 @@ const QString latinFont = QStringLiteral("DejaVu Sans");
 const QString chineseFont = QStringLiteral("Noto Sans CJK SC");
 const QString japaneseFont = QStringLiteral("Noto Sans CJK JP");
 
+// One recogniser per test process, as the application keeps one.
 QString recognize(const QImage& image) {
-    return QCoro::waitFor(TextRecognizer::recognize(image));
+    static TextRecognizer recognizer;
+    return QCoro::waitFor(recognizer.recognize(image));
 }
 
 const QStringList englishParagraph = {

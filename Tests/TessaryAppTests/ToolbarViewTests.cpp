@@ -1,5 +1,5 @@
-#include "App/L10n.h"
-#include "App/Log.h"
+#include "Foundation/L10n.h"
+#include "Foundation/Log.h"
 #include "Overlay/ClickTrace.h"
 #include "Overlay/ToolButton.h"
 #include "Overlay/ToolbarView.h"
@@ -68,13 +68,11 @@ QStringList traced(bool traceOn, const std::function<void()>& action) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("trace.log"));
     const QString previous = Log::filePath();
-    QSettings().setValue(QLatin1String(ClickTrace::settingsKey), traceOn);
-    ClickTrace::resetForTesting();
+    ClickTrace::setEnabled(traceOn);
     Log::setFilePath(path);
     action();
     Log::setFilePath(previous);
-    QSettings().remove(QLatin1String(ClickTrace::settingsKey));
-    ClickTrace::resetForTesting();
+    ClickTrace::forget();
     QFile file(path);
     QStringList lines;
     if (file.open(QIODevice::ReadOnly)) {

@@ -1,9 +1,9 @@
 #include "App/AppDelegate.h"
 
-#include "App/L10n.h"
-#include "App/Log.h"
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
+#include "Foundation/L10n.h"
+#include "Foundation/Log.h"
 #include "HotKeys/HotKeyController.h"
 #include "Overlay/NoticePanel.h"
 #include "Overlay/OverlayCoordinator.h"
@@ -11,6 +11,7 @@
 #include "Overlay/ToolIconRenderer.h"
 #include "Platform/CapturePermission.h"
 #include "Platform/Platform.h"
+#include "Recognition/TextRecognizer.h"
 #include "TessaryCore/MenuKey.h"
 
 #include <QAction>
@@ -48,9 +49,11 @@ QString lastPieceOfSwitch(const QStringList& arguments, const QString& prefix) {
 
 } // namespace
 
-AppDelegate::AppDelegate(const QStringList& arguments, QObject* parent)
+AppDelegate::AppDelegate(const QStringList& arguments, Platform& platform, QObject* parent)
     : QObject(parent), m_arguments(arguments),
-      m_options(tessary::LaunchOptions::parse(toStdArguments(arguments))) {}
+      m_options(tessary::LaunchOptions::parse(toStdArguments(arguments))), m_platform(platform),
+      m_capturer(std::make_unique<ScreenCapturer>(platform.displayCapture(), platform.capturePermission())),
+      m_recognizer(std::make_unique<TextRecognizer>()) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -62,9 +65,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     syncHotKeyIntoUI();
     logStartupDiagnostics();
     announceMissingTray();
-    if (Platform::instance().capturePermission().preflight()) {
+    if (m_platform.capturePermission().preflight()) {
         // The first capture then skips enumerating the displays.
-        QTimer::singleShot(0, this, [] { ScreenCapturer::prewarm(); });
+        QTimer::singleShot(0, this, [this] { m_capturer->prewarm(); });
     }
 
     if (m_options.captureImmediately) {
@@ -86,7 +89,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     connect(L10n::notifier(), &L10n::languageDidChange, this, &AppDelegate::rebuildMenu);
     // Any change to the set or layout of screens invalidates the cached display list.
-    const auto dropCache = [] { ScreenCapturer::dropCache(); };
+    const auto dropCache = [this] { m_capturer->dropCache(); };
     connect(qApp, &QGuiApplication::screenAdded, this, dropCache);
     connect(qApp, &QGuiApplication::screenRemoved, this, dropCache);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, dropCache);
@@ -171,7 +174,7 @@ void AppDelegate::rebuildMenu() {
     // The permission item shows only while capture access is refused.
     connect(menu.get(), &QMenu::aboutToShow, this, [this] {
         if (m_permissionMenuItem) {
-            m_permissionMenuItem->setVisible(!Platform::instance().capturePermission().preflight());
+            m_permissionMenuItem->setVisible(!m_platform.capturePermission().preflight());
         }
     });
     m_statusItem->setContextMenu(menu.get());
@@ -183,7 +186,7 @@ void AppDelegate::logStartupDiagnostics() {
     Log::info(diagnosticsLine(L10n::rawValue(L10n::effective()),
                               active ? std::optional<QString>(QString::fromStdString(active->display()))
                                      : std::nullopt,
-                              Platform::instance().capturePermission().preflight()));
+                              m_platform.capturePermission().preflight()));
 }
 
 QString AppDelegate::diagnosticsLine(const QString& language, const std::optional<QString>& hotKey,
@@ -214,19 +217,18 @@ void AppDelegate::startCapture() {
 
 OverlayCoordinator& AppDelegate::coordinator() {
     if (!m_coordinator) {
-        m_coordinator = std::make_unique<OverlayCoordinator>(m_options);
+        m_coordinator = std::make_unique<OverlayCoordinator>(
+            m_options, CaptureServices{*m_capturer, m_platform.windowList(), m_platform.frontmostWindow(),
+                                       m_platform.capturePermission(), *m_recognizer});
     }
     return *m_coordinator;
 }
 
 HotKeyController& AppDelegate::hotKeys() {
     if (!m_hotKeys) {
-        QPointer<AppDelegate> self(this);
-        m_hotKeys = std::make_unique<HotKeyController>([self] {
-            if (self) {
-                self->startCapture();
-            }
-        });
+        m_hotKeys =
+            std::make_unique<HotKeyController>(m_platform.globalHotKeys(), m_platform.systemShortcuts());
+        connect(m_hotKeys.get(), &HotKeyController::triggered, this, &AppDelegate::startCapture);
     }
     return *m_hotKeys;
 }

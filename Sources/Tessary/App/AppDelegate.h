@@ -13,6 +13,9 @@
 
 class HotKeyController;
 class OverlayCoordinator;
+class Platform;
+class ScreenCapturer;
+class TextRecognizer;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
@@ -22,7 +25,8 @@ class QSystemTrayIcon;
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    explicit AppDelegate(const QStringList& arguments, QObject* parent = nullptr);
+    // `platform` outlives the delegate.
+    AppDelegate(const QStringList& arguments, Platform& platform, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     const tessary::LaunchOptions& options() const { return m_options; }
@@ -37,7 +41,7 @@ public:
     void announceMissingTray();
     void syncHotKeyIntoUI();
 
-    // Created on first use; the hot-key action holds this delegate weakly.
+    // Created on first use.
     HotKeyController& hotKeys();
     OverlayCoordinator& coordinator();
     // The capture item's shortcut text for the active hot key, empty without one.
@@ -55,6 +59,9 @@ private:
 
     QStringList m_arguments;
     tessary::LaunchOptions m_options;
+    Platform& m_platform;
+    std::unique_ptr<ScreenCapturer> m_capturer;
+    std::unique_ptr<TextRecognizer> m_recognizer;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
     std::unique_ptr<QMenu> m_menu;
     QPointer<QAction> m_permissionMenuItem;

@@ -3,12 +3,14 @@
 #include "App/AppDelegate.h"
 #include "App/AppIdentity.h"
 #include "App/SingleInstance.h"
+#include "Platform/Platform.h"
 
 #include <QApplication>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -79,7 +81,8 @@ int run(int argc, char** argv) {
     AppIdentity::install();
     QApplication::setQuitOnLastWindowClosed(false);
 
-    AppDelegate delegate(QApplication::arguments());
+    const std::unique_ptr<Platform> platform = Platform::createDefault();
+    AppDelegate delegate(QApplication::arguments(), *platform);
     SingleInstance instance;
     if (!scripted) {
         instance.listen();

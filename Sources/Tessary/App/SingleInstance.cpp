@@ -1,6 +1,6 @@
 #include "App/SingleInstance.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
 
 #include <QDir>
 #include <QFile>

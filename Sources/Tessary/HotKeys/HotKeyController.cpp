@@ -1,10 +1,9 @@
 #include "HotKeys/HotKeyController.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
+#include "HotKeys/HotKeySettings.h"
 #include "HotKeys/SystemHotKeyRegistry.h"
-
-#include <QPointer>
-#include <QSettings>
+#include "Platform/GlobalHotKeys.h"
 
 using tessary::HotKeyCombination;
 
@@ -16,30 +15,28 @@ QString display(const HotKeyCombination& combination) {
 
 } // namespace
 
-HotKeyController::HotKeyController(std::function<void()> action, QObject* parent)
-    : QObject(parent), m_action(std::move(action)) {}
+HotKeyController::HotKeyController(GlobalHotKeys& backend, SystemShortcutTable& systemShortcuts,
+                                   QObject* parent)
+    : QObject(parent), m_backend(backend), m_systemShortcuts(systemShortcuts) {
+    // The backend reports presses inside the key event: act on the next loop turn.
+    connect(&m_backend, &GlobalHotKeys::pressed, this, &HotKeyController::handlePress, Qt::QueuedConnection);
+}
 
 HotKeyController::~HotKeyController() = default;
 
 std::unique_ptr<GlobalHotKey> HotKeyController::registerCombination(const HotKeyCombination& combination) {
-    // The queued press may outlive the controller.
-    QPointer<HotKeyController> weak(this);
-    return GlobalHotKey::registerHotKey(combination, [weak] {
-        if (!weak) {
-            return;
-        }
-        if (weak->m_action) {
-            weak->m_action();
-        }
-        if (weak) {
-            Q_EMIT weak->triggered();
-        }
-    });
+    return GlobalHotKey::registerHotKey(m_backend, m_nextID++, combination);
+}
+
+void HotKeyController::handlePress(quint32 id) {
+    if (m_hotKey && m_hotKey->id() == id) {
+        Q_EMIT triggered();
+    }
 }
 
 void HotKeyController::activate() {
     const HotKeyCombination defaultCombination = HotKeyCombination::defaultCombination();
-    const HotKeyCombination combination = GlobalHotKey::Preference::selected().value_or(defaultCombination);
+    const HotKeyCombination combination = HotKeySettings::selected().value_or(defaultCombination);
     m_hotKey.reset();
     if ((m_hotKey = registerCombination(combination))) {
         m_active = combination;
@@ -67,7 +64,7 @@ HotKeyController::ApplyResult HotKeyController::apply(const HotKeyCombination& c
     if (m_active == combination) {
         return ApplyResult::applied(combination);
     }
-    if (SystemHotKeyRegistry::enabledCombinations().count(combination)) {
+    if (SystemHotKeyRegistry::enabledCombinations(m_systemShortcuts).count(combination)) {
         Log::info(QStringLiteral("全局热键：") + display(combination) +
                   QStringLiteral(" 是 macOS 系统保留的组合，保持原有热键。"));
         return ApplyResult::systemReserved();
@@ -78,8 +75,7 @@ HotKeyController::ApplyResult HotKeyController::apply(const HotKeyCombination& c
     if ((m_hotKey = registerCombination(combination))) {
         m_active = combination;
         m_fellBackToDefault = false;
-        QSettings().setValue(QLatin1String(GlobalHotKey::Preference::combinationKey),
-                             QString::fromStdString(combination.persistedString()));
+        HotKeySettings::store(combination);
         Log::info(QStringLiteral("全局热键：用户改为 ") + display(combination) + QStringLiteral("。"));
         return ApplyResult::applied(combination);
     }

@@ -5,9 +5,11 @@
 
 #include <QObject>
 
-#include <functional>
 #include <memory>
 #include <optional>
+
+class GlobalHotKeys;
+class SystemShortcutTable;
 
 // Owns the application's one capture hot key: registers the stored choice at launch (falling back
 // to the default when another application holds it) and applies the user's new choices.
@@ -36,8 +38,7 @@ public:
         friend bool operator==(const ApplyResult&, const ApplyResult&) = default;
     };
 
-    // `action` runs on the main thread on every press, then `triggered` is emitted.
-    explicit HotKeyController(std::function<void()> action = {}, QObject* parent = nullptr);
+    HotKeyController(GlobalHotKeys& backend, SystemShortcutTable& systemShortcuts, QObject* parent = nullptr);
     ~HotKeyController() override;
 
     // Once at launch: the stored choice, else the default.
@@ -51,13 +52,17 @@ public:
     bool fellBackToDefault() const { return m_fellBackToDefault; }
 
 Q_SIGNALS:
-    // The capture hot key was pressed (main thread, outside the key event).
+    // The capture hot key was pressed (main thread, on a later loop turn than the key event).
     void triggered();
 
 private:
     std::unique_ptr<GlobalHotKey> registerCombination(const tessary::HotKeyCombination& combination);
+    void handlePress(quint32 id);
 
-    std::function<void()> m_action;
+    GlobalHotKeys& m_backend;
+    SystemShortcutTable& m_systemShortcuts;
+    // Spent on every attempt, so a press queued for an earlier registration never matches a later one.
+    quint32 m_nextID = 1;
     std::unique_ptr<GlobalHotKey> m_hotKey;
     std::optional<tessary::HotKeyCombination> m_active;
     bool m_fellBackToDefault = false;

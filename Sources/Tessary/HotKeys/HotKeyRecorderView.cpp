@@ -1,6 +1,6 @@
 #include "HotKeys/HotKeyRecorderView.h"
 
-#include "App/L10n.h"
+#include "Foundation/L10n.h"
 #include "HotKeys/HotKeyQtKeys.h"
 
 #include <QApplication>

@@ -1,11 +1,13 @@
 #include "HotKeys/SystemHotKeyRegistry.h"
 
-#include "App/Log.h"
-#include "Platform/Platform.h"
+#include "Foundation/Log.h"
 #include "Platform/SystemShortcutTable.h"
 
-std::unordered_set<tessary::HotKeyCombination> SystemHotKeyRegistry::enabledCombinations() {
-    if (auto combinations = Platform::instance().systemShortcuts().enabledCombinations()) {
+#include <QString>
+
+std::unordered_set<tessary::HotKeyCombination>
+SystemHotKeyRegistry::enabledCombinations(SystemShortcutTable& table) {
+    if (auto combinations = table.enabledCombinations()) {
         return std::move(*combinations);
     }
     Log::info(QStringLiteral("系统快捷键表读不到，跳过系统级冲突检测。"));

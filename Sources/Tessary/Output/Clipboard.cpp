@@ -1,5 +1,6 @@
 #include "Output/Clipboard.h"
 
+#include "Output/DeferredImageMimeData.h"
 #include "Output/OutputWorker.h"
 #include "Output/PngEncoder.h"
 
@@ -37,13 +38,25 @@ bool write(const QImage& image) {
 
 void writeAsync(const QImage& image, QObject* context, std::function<void(bool)> done) {
     QPointer<QObject> guard(context);
-    auto future = QtConcurrent::run(OutputWorker::pool(), [image] { return PngEncoder::encode(image); });
-    future.then(QCoreApplication::instance(), [guard, image, done = std::move(done)](const QByteArray& png) {
-        const bool written = publish(image, png);
-        if (guard && done) {
-            done(written);
-        }
-    });
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QFuture<QByteArray> future =
+        QtConcurrent::run(OutputWorker::pool(), [image] { return PngEncoder::encode(image); });
+    QPointer<QMimeData> offered;
+    if (clipboard) {
+        offered = new DeferredImageMimeData(image, future);
+        clipboard->setMimeData(offered, QClipboard::Clipboard);
+    }
+    future.then(QCoreApplication::instance(),
+                [guard, offered, done = std::move(done)](const QByteArray& png) {
+                    const bool written = offered && !png.isEmpty();
+                    // A failed encode must not leave an offer that cannot be served.
+                    if (offered && png.isEmpty()) {
+                        QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+                    }
+                    if (guard && done) {
+                        done(written);
+                    }
+                });
 }
 
 bool writeText(const QString& text) {

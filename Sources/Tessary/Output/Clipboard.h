@@ -12,8 +12,9 @@ class QString;
 namespace Clipboard {
 // Encodes on the calling thread; false (clipboard untouched) when encoding fails.
 bool write(const QImage& image);
-// Encodes on a worker thread and sets the clipboard on the main thread; `done` runs there
-// unless `context` is gone by then.
+// Takes the clipboard at once and encodes on a worker thread; a paste asked for before the encode
+// is done waits for it. `done` runs on the main thread once the PNG exists (false: encoding failed,
+// and the offer is withdrawn) unless `context` is gone by then.
 void writeAsync(const QImage& image, QObject* context, std::function<void(bool)> done);
 bool writeText(const QString& text);
 } // namespace Clipboard

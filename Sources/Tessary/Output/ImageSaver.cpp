@@ -1,6 +1,8 @@
 #include "Output/ImageSaver.h"
 
-#include "App/Log.h"
+#include "Foundation/Setting.h"
+
+#include "Foundation/Log.h"
 #include "Output/OutputWorker.h"
 #include "Output/PngEncoder.h"
 #include "TessaryCore/SaveNaming.h"
@@ -12,7 +14,6 @@
 #include <QImage>
 #include <QPointer>
 #include <QSaveFile>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QtConcurrent/QtConcurrentRun>
@@ -200,41 +201,41 @@ ImageSaver::NewFileResult createNewFile(const PngWriter& writer, const QString& 
 
 } // namespace
 
+const TextSetting& ImageSaver::Preference::defaultDirectorySetting() {
+    static const TextSetting setting{defaultDirectoryKey, QString(), SettingValue::toText};
+    return setting;
+}
+
+const FlagSetting& ImageSaver::Preference::alwaysAskSetting() {
+    // Anything unreadable keeps the safe default: ask.
+    static const FlagSetting setting{alwaysAskKey, true, SettingValue::toBool};
+    return setting;
+}
+
+const TextSetting& ImageSaver::Preference::lastDirectorySetting() {
+    static const TextSetting setting{lastDirectoryKey, QString(), SettingValue::toText};
+    return setting;
+}
+
 std::optional<QString> ImageSaver::Preference::defaultDirectory() {
-    QSettings settings;
-    const QVariant value = settings.value(QLatin1String(defaultDirectoryKey));
-    return value.typeId() == QMetaType::QString ? existingDirectory(value.toString()) : std::nullopt;
+    const std::optional<QString> stored = defaultDirectorySetting().stored();
+    return stored ? existingDirectory(*stored) : std::nullopt;
 }
 
 void ImageSaver::Preference::setDefaultDirectory(const std::optional<QString>& directory) {
-    QSettings settings;
     if (directory) {
-        settings.setValue(QLatin1String(defaultDirectoryKey), *directory);
+        defaultDirectorySetting().set(*directory);
     } else {
-        settings.remove(QLatin1String(defaultDirectoryKey));
+        defaultDirectorySetting().remove();
     }
 }
 
 bool ImageSaver::Preference::alwaysAskWhereToSave() {
-    QSettings settings;
-    const QVariant value = settings.value(QLatin1String(alwaysAskKey));
-    if (!value.isValid()) {
-        return true;
-    }
-    // INI files store flags as text; anything unreadable keeps the safe default.
-    const QString text = value.toString().trimmed().toLower();
-    if (text == QLatin1String("true") || text == QLatin1String("1")) {
-        return true;
-    }
-    if (text == QLatin1String("false") || text == QLatin1String("0")) {
-        return false;
-    }
-    return true;
+    return alwaysAskSetting().value();
 }
 
 void ImageSaver::Preference::setAlwaysAskWhereToSave(bool ask) {
-    QSettings settings;
-    settings.setValue(QLatin1String(alwaysAskKey), ask);
+    alwaysAskSetting().set(ask);
 }
 
 QString ImageSaver::Preference::resolvedDirectory() {
@@ -303,8 +304,7 @@ ImageSaver::Location ImageSaver::presentSavePanel(const QImage& image, QWidget* 
     if (auto directory = Preference::defaultDirectory()) {
         initial = *directory;
     } else {
-        QSettings settings;
-        initial = settings.value(QLatin1String(Preference::lastDirectoryKey)).toString();
+        initial = Preference::lastDirectorySetting().value();
         if (initial.isEmpty()) {
             initial = desktopDirectory();
         }
@@ -316,10 +316,7 @@ ImageSaver::Location ImageSaver::presentSavePanel(const QImage& image, QWidget* 
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
-    {
-        QSettings settings;
-        settings.setValue(QLatin1String(Preference::lastDirectoryKey), QFileInfo(chosen).absolutePath());
-    }
+    { Preference::lastDirectorySetting().set(QFileInfo(chosen).absolutePath()); }
     if (!write(image, chosen)) {
         return std::nullopt;
     }

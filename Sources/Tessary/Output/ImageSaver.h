@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Foundation/Setting.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -22,6 +24,9 @@ public:
         static constexpr const char* defaultDirectoryKey = "TessaryDefaultSaveDirectory";
         static constexpr const char* alwaysAskKey = "TessaryAlwaysAskWhereToSave";
         static constexpr const char* lastDirectoryKey = "TessaryLastSaveDirectory";
+        static const TextSetting& defaultDirectorySetting();
+        static const FlagSetting& alwaysAskSetting();
+        static const TextSetting& lastDirectorySetting();
 
         static std::optional<QString> defaultDirectory();
         static void setDefaultDirectory(const std::optional<QString>& directory);

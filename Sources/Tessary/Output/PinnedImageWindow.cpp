@@ -1,7 +1,7 @@
 #include "Output/PinnedImageWindow.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/L10n.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/L10n.h"
 #include "Output/Clipboard.h"
 #include "Output/ImageSaver.h"
 

@@ -1,6 +1,6 @@
 #include "Output/PngEncoder.h"
 
-#include "App/HugePages.h"
+#include "Foundation/HugePages.h"
 
 #include <QImage>
 #include <QtEndian>

@@ -1,7 +1,7 @@
 #include "Overlay/AnnotationRenderer.h"
 
-#include "App/Fonts.h"
-#include "App/HugePages.h"
+#include "Foundation/Fonts.h"
+#include "Foundation/HugePages.h"
 #include "Overlay/GaussianBlur.h"
 #include "Overlay/RenderTransform.h"
 

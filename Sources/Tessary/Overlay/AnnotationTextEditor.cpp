@@ -1,8 +1,8 @@
 #include "Overlay/AnnotationTextEditor.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Theme.h"
+#include "Foundation/CoordinateSpace.h"
 #include "Overlay/AnnotationRenderer.h"
+#include "Overlay/Theme.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "Overlay/BarBackdrop.h"
 
-#include "App/Theme.h"
+#include "Overlay/Theme.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -1,19 +1,34 @@
 #include "Overlay/ClickTrace.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
+#include "Foundation/Setting.h"
 #include "Overlay/ToolKind.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QSettings>
 #include <QWidget>
 
 #include <optional>
 
 namespace {
 
+const FlagSetting& setting() {
+    static const FlagSetting flag{ClickTrace::settingsKey, false, SettingValue::toBool};
+    return flag;
+}
+
+// Read once and again whenever the setting is written.
 std::optional<bool>& cachedFlag() {
     static std::optional<bool> flag;
+    static const bool watching = [] {
+        QObject::connect(&SettingsNotifier::instance(), &SettingsNotifier::changed, [](const QString& key) {
+            if (key == QLatin1String(ClickTrace::settingsKey)) {
+                flag.reset();
+            }
+        });
+        return true;
+    }();
+    Q_UNUSED(watching);
     return flag;
 }
 
@@ -28,8 +43,7 @@ namespace ClickTrace {
 bool isEnabled() {
     std::optional<bool>& flag = cachedFlag();
     if (!flag) {
-        QSettings settings;
-        flag = settings.value(QLatin1String(settingsKey), false).toBool();
+        flag = setting().value();
         if (*flag) {
             Log::notice(QStringLiteral("点击诊断已打开（defaults 键 TessaryClickTrace）"));
         }
@@ -37,8 +51,12 @@ bool isEnabled() {
     return *flag;
 }
 
-void resetForTesting() {
-    cachedFlag().reset();
+void setEnabled(bool enabled) {
+    setting().set(enabled);
+}
+
+void forget() {
+    setting().remove();
 }
 
 QString describe(const QWidget* view) {

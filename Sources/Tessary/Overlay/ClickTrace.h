@@ -11,8 +11,11 @@ namespace ClickTrace {
 
 inline constexpr const char* settingsKey = "TessaryClickTrace";
 
-// Read once, on first use.
+// Read on first use and again after every change written through setEnabled or forget.
 bool isEnabled();
+void setEnabled(bool enabled);
+// Removes the stored flag (off).
+void forget();
 // Every event an overlay window receives passes through here before normal dispatch.
 void window(QWidget* window, QEvent* event);
 // "无", "ToolButton(<kind>)" or the widget's class name.
@@ -20,8 +23,5 @@ QString describe(const QWidget* view);
 
 // Widgets that stand for a toolbar button carry their ToolKind (as int) under this property.
 inline constexpr const char* toolKindProperty = "tessaryToolKind";
-
-// Forgets the cached flag so the next use reads the settings again.
-void resetForTesting();
 
 } // namespace ClickTrace

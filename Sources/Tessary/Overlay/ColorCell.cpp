@@ -1,6 +1,6 @@
 #include "Overlay/ColorCell.h"
 
-#include "App/Theme.h"
+#include "Overlay/Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 #include "Overlay/MagnifierImage.h"
 
-#include "App/Theme.h"
 #include "Overlay/OverlaySprite.h"
+#include "Overlay/Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>

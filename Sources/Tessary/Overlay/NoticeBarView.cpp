@@ -1,7 +1,7 @@
 #include "Overlay/NoticeBarView.h"
 
-#include "App/Fonts.h"
-#include "App/Theme.h"
+#include "Foundation/Fonts.h"
+#include "Overlay/Theme.h"
 #include "TessaryCore/NoticeLayout.h"
 
 #include <QFontMetricsF>

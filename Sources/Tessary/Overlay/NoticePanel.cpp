@@ -1,7 +1,7 @@
 #include "Overlay/NoticePanel.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Log.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/Log.h"
 #include "Overlay/NoticeBarView.h"
 #include "TessaryCore/NoticeLayout.h"
 

@@ -1,8 +1,7 @@
 #include "Overlay/OnScreenWindowList.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Log.h"
-#include "Platform/Platform.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/Log.h"
 #include "Platform/WindowList.h"
 #include "TessaryCore/WindowGeometry.h"
 
@@ -10,9 +9,8 @@
 
 namespace OnScreenWindowList {
 
-std::vector<tessary::OnScreenWindow> snapshot() {
-    std::optional<std::vector<tessary::WindowDescription>> list =
-        Platform::instance().windowList().onScreenWindows();
+std::vector<tessary::OnScreenWindow> snapshot(WindowList& windowList) {
+    std::optional<std::vector<tessary::WindowDescription>> list = windowList.onScreenWindows();
     if (!list) {
         Log::error(QStringLiteral("窗口吸附：取不到窗口列表，本次截图将只有自由框选。"));
         return {};

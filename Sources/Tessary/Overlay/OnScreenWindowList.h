@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+class WindowList;
+
 // Windows a selection can snap to, taken once per capture before any overlay exists.
 namespace OnScreenWindowList {
 
 // The current candidates, front-most first (main thread).
-std::vector<tessary::OnScreenWindow> snapshot();
+std::vector<tessary::OnScreenWindow> snapshot(WindowList& windowList);
 
 // The pure filter: `descriptions` carry bounds with the origin at the primary display's top-left.
 std::vector<tessary::OnScreenWindow> windows(const std::vector<tessary::WindowDescription>& descriptions,

@@ -1,8 +1,9 @@
 #include "Overlay/OverlayBackdropView.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Theme.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Overlay/Theme.h"
 
+#include <QFutureWatcher>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -28,7 +29,14 @@ OverlayBackdropView::OverlayBackdropView(const CapturedDisplay& captured, QWidge
         painter.fillRect(dimmed.rect(), Theme::dimColor());
         return dimmed;
     });
-    future.then(this, [this](const QImage& dimmed) { dimmed_ = dimmed; });
+    // A watcher owned by the view: a session that ends before the copy arrives takes it along, where
+    // a continuation on a destroyed context would leave its promise unfinished.
+    auto* watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher] {
+        dimmed_ = watcher->result();
+        watcher->deleteLater();
+    });
+    watcher->setFuture(future);
 }
 
 void OverlayBackdropView::setCutout(const std::optional<tessary::Rect>& cutout) {

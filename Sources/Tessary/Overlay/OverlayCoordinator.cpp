@@ -1,7 +1,7 @@
 #include "Overlay/OverlayCoordinator.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Log.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/Log.h"
 #include "Output/Clipboard.h"
 #include "Output/ImageSaver.h"
 #include "Output/PinnedImageWindow.h"
@@ -16,7 +16,7 @@
 #include "Overlay/ScreenRecordingPermission.h"
 #include "Overlay/SelectionCanvasView.h"
 #include "Platform/CapturePermission.h"
-#include "Platform/Platform.h"
+#include "Platform/FrontmostWindow.h"
 #include "Recognition/OcrAction.h"
 #include "TessaryCore/PerfStatistics.h"
 #include "TessaryCore/SelectionGeometry.h"
@@ -49,8 +49,9 @@ QString sizeText(const QImage& image) {
 
 } // namespace
 
-OverlayCoordinator::OverlayCoordinator(tessary::LaunchOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options)) {
+OverlayCoordinator::OverlayCoordinator(tessary::LaunchOptions options, CaptureServices services,
+                                       QObject* parent)
+    : QObject(parent), options_(std::move(options)), services_(services) {
     // The permission guidance is logged by its sender; the panel only shows it.
     ScreenRecordingPermission::setNoticePresenter(
         [](const QString& text) { NoticePanel::show(text, std::nullopt, {}, false); });
@@ -100,19 +101,23 @@ void OverlayCoordinator::begin() {
     }
     memoryReleaseTimer_->stop();
     startedAt_.start();
-    CapturePermission& permission = Platform::instance().capturePermission();
+    CapturePermission& permission = services_.permission;
+    if (const std::optional<QString> reason = permission.unavailableReason()) {
+        ScreenRecordingPermission::presentUnavailable(*reason);
+        return;
+    }
     if (!permission.preflight() && !permission.request()) {
         ScreenRecordingPermission::presentGuidance();
         return;
     }
     isActive_ = true;
     ++session_;
-    previousApp_ = Platform::instance().frontmostWindow().current();
-    const std::vector<tessary::OnScreenWindow> snapshot = OnScreenWindowList::snapshot();
+    previousApp_ = services_.frontmostWindow.current();
+    const std::vector<tessary::OnScreenWindow> snapshot = OnScreenWindowList::snapshot(services_.windowList);
 
     QList<CapturedDisplay> displays;
     try {
-        displays = ScreenCapturer::captureAllDisplays();
+        displays = services_.capturer.captureAllDisplays();
     } catch (const ScreenCaptureError& error) {
         Log::error(QStringLiteral("抓屏失败：") + error.localizedDescription());
         finish();
@@ -270,7 +275,7 @@ void OverlayCoordinator::finish() {
     }
     isActive_ = false;
     ++session_;
-    Platform::instance().frontmostWindow().activate(previousApp_);
+    services_.frontmostWindow.activate(previousApp_);
     previousApp_ = 0;
 
     const QList<OverlayWindow*> taken = windows_;
@@ -497,7 +502,8 @@ void OverlayCoordinator::recognizeText(SelectionCanvasView* canvas) {
     }
     finish();
     const tessary::Rect anchor = *global;
-    OcrAction::run(image, [anchor](const QString& notice) { NoticePanel::show(notice, anchor); });
+    OcrAction::run(services_.recognizer, image,
+                   [anchor](const QString& notice) { NoticePanel::show(notice, anchor); });
 }
 
 void OverlayCoordinator::copyQRCodes(SelectionCanvasView* canvas) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Overlay/CaptureServices.h"
 #include "Overlay/CapturedDisplay.h"
 #include "Overlay/OverlayPerfOptions.h"
 #include "Overlay/RightClickMonitor.h"
@@ -29,7 +30,7 @@ class SelectionCanvasView;
 class OverlayCoordinator : public QObject, public SelectionCanvasDelegate {
     Q_OBJECT
 public:
-    explicit OverlayCoordinator(tessary::LaunchOptions options, QObject* parent = nullptr);
+    OverlayCoordinator(tessary::LaunchOptions options, CaptureServices services, QObject* parent = nullptr);
     ~OverlayCoordinator() override;
 
     // The capture request (menu, hot key, "--capture-now"); ignored while a session is active.
@@ -81,6 +82,7 @@ private:
     OverlayWindow* windowOf(const SelectionCanvasView* canvas) const;
 
     tessary::LaunchOptions options_;
+    CaptureServices services_;
     QList<OverlayWindow*> windows_;
     QList<SelectionCanvasView*> canvases_;
     QPointer<RightClickMonitor> rightClickMonitor_;

@@ -1,7 +1,7 @@
 #include "Overlay/OverlayGuideView.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Theme.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Overlay/Theme.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "Overlay/PerfProbe.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
 #include "TessaryCore/PerfStatistics.h"
 
 #include <QElapsedTimer>
@@ -10,11 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-std::function<double()>& clockOverride() {
-    static std::function<double()> clock;
-    return clock;
-}
 
 double ms(double seconds) {
     return seconds * 1000;
@@ -36,13 +31,9 @@ const PerfProbe::State& PerfProbe::state() {
     return mutableState();
 }
 
-void PerfProbe::setClockForTesting(std::function<double()> clock) {
-    clockOverride() = std::move(clock);
-}
-
 double PerfProbe::now() {
-    if (clockOverride()) {
-        return clockOverride()();
+    if (const auto& clock = state().clock) {
+        return clock();
     }
     static QElapsedTimer timer;
     if (!timer.isValid()) {
@@ -53,9 +44,10 @@ double PerfProbe::now() {
 }
 
 void PerfProbe::start(long long frames, bool legacy, double canvasArea, double refreshRate,
-                      std::optional<QString> outputPath) {
+                      std::optional<QString> outputPath, std::function<double()> clock) {
     State& s = mutableState();
     s = State{};
+    s.clock = std::move(clock);
     s.expected = frames;
     s.legacy = legacy;
     s.canvasArea = canvasArea <= 1 ? 1 : canvasArea;

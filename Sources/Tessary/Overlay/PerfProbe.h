@@ -24,11 +24,14 @@ public:
         double lastDrawAt = 0;
         double startedAt = 0;
         bool reported = false;
+        // Monotonic seconds; empty = the process clock.
+        std::function<double()> clock;
     };
 
     // Resets the state for `frames` frames and emits the opening line (replacing the report file).
+    // A clock (monotonic seconds) replaces the process's for this run.
     static void start(long long frames, bool legacy, double canvasArea, double refreshRate,
-                      std::optional<QString> outputPath);
+                      std::optional<QString> outputPath, std::function<double()> clock = {});
     // Stops measuring and forgets everything, without a report.
     static void reset();
     // Whether draws are being measured now.
@@ -46,8 +49,7 @@ public:
     static QStringList reportLines(const State& state, double now);
     static const State& state();
 
-    // Monotonic seconds; tests replace it. Empty restores the clock.
-    static void setClockForTesting(std::function<double()> clock);
+    // Monotonic seconds on the running probe's clock.
     static double now();
 
 private:

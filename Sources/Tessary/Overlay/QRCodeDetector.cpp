@@ -1,6 +1,6 @@
 #include "Overlay/QRCodeDetector.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
 #include "Overlay/QRCodeRecognizer.h"
 
 #include <exception>

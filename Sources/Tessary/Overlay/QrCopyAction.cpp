@@ -1,6 +1,6 @@
 #include "Overlay/QrCopyAction.h"
 
-#include "App/L10n.h"
+#include "Foundation/L10n.h"
 #include "Output/Clipboard.h"
 #include "Overlay/NoticePanel.h"
 

@@ -1,6 +1,6 @@
 #include "Overlay/ScreenCaptureError.h"
 
-#include "App/L10n.h"
+#include "Foundation/L10n.h"
 
 ScreenCaptureError::ScreenCaptureError(Kind kind, const QString& description)
     : std::runtime_error(description.toStdString()), m_kind(kind), m_description(description) {}

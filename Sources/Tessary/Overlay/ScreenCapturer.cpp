@@ -1,11 +1,10 @@
 #include "Overlay/ScreenCapturer.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/L10n.h"
-#include "App/Log.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/L10n.h"
+#include "Foundation/Log.h"
 #include "Overlay/ScreenCaptureError.h"
 #include "Platform/CapturePermission.h"
-#include "Platform/Platform.h"
 #include "Platform/PlatformError.h"
 
 #include <QElapsedTimer>
@@ -16,11 +15,6 @@
 #include <cmath>
 
 namespace {
-
-std::function<double()>& testingClock() {
-    static std::function<double()> clock;
-    return clock;
-}
 
 QString milliseconds(double seconds) {
     return QString::number(seconds * 1000, 'f', 0);
@@ -41,19 +35,12 @@ int truncatedPixels(double scale, int points) {
 
 } // namespace
 
-std::optional<QList<CapturableDisplay>>& ScreenCapturer::cachedContent() {
-    static std::optional<QList<CapturableDisplay>> content;
-    return content;
-}
+ScreenCapturer::ScreenCapturer(DisplayCapture& capture, CapturePermission& permission, Clock clock)
+    : m_capture(capture), m_permission(permission), m_clock(std::move(clock)) {}
 
-double& ScreenCapturer::cachedContentAt() {
-    static double at = 0;
-    return at;
-}
-
-double ScreenCapturer::now() {
-    if (testingClock()) {
-        return testingClock()();
+double ScreenCapturer::now() const {
+    if (m_clock) {
+        return m_clock();
     }
     static QElapsedTimer timer;
     if (!timer.isValid()) {
@@ -62,27 +49,18 @@ double ScreenCapturer::now() {
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-void ScreenCapturer::setClockForTesting(std::function<double()> clock) {
-    testingClock() = std::move(clock);
-}
-
-bool ScreenCapturer::hasCachedContent() {
-    return cachedContent().has_value();
-}
-
 void ScreenCapturer::dropCache() {
-    cachedContent().reset();
-    cachedContentAt() = 0;
+    m_cachedContent.reset();
+    m_cachedContentAt = 0;
 }
 
 QList<CapturableDisplay> ScreenCapturer::shareableContent(bool forceRefresh) {
-    if (!forceRefresh && cachedContent() && now() - cachedContentAt() < cacheLifetimeSeconds) {
-        return *cachedContent();
+    if (!forceRefresh && m_cachedContent && now() - m_cachedContentAt < cacheLifetimeSeconds) {
+        return *m_cachedContent;
     }
-    QList<CapturableDisplay> content =
-        platformCall([] { return Platform::instance().displayCapture().displays(); });
-    cachedContent() = content;
-    cachedContentAt() = now();
+    QList<CapturableDisplay> content = platformCall([this] { return m_capture.displays(); });
+    m_cachedContent = content;
+    m_cachedContentAt = now();
     return content;
 }
 
@@ -123,8 +101,7 @@ QList<CapturedDisplay> ScreenCapturer::capture(const QList<CapturableDisplay>& c
     if (requests.isEmpty()) {
         throw ScreenCaptureError::noDisplays();
     }
-    const QList<QImage> images =
-        platformCall([&] { return Platform::instance().displayCapture().grab(requests); });
+    const QList<QImage> images = platformCall([&] { return m_capture.grab(requests); });
     if (images.size() != requests.size()) {
         throw ScreenCaptureError::platform(QStringLiteral("抓屏：平台返回的画面数量不对。"));
     }
@@ -164,7 +141,7 @@ QSize ScreenCapturer::thumbnailSize(QSize points) {
 }
 
 void ScreenCapturer::prewarm() {
-    if (!Platform::instance().capturePermission().preflight()) {
+    if (!m_permission.preflight()) {
         return;
     }
     const double t0 = now();
@@ -176,9 +153,7 @@ void ScreenCapturer::prewarm() {
         const CapturableDisplay& first = content.first();
         const QScreen* screen = matchingScreen(first);
         const QSize points = screen ? screen->geometry().size() : first.nativeGeometry.size();
-        platformCall([&] {
-            return Platform::instance().displayCapture().grab({{first, thumbnailSize(points)}});
-        });
+        platformCall([&] { return m_capture.grab({{first, thumbnailSize(points)}}); });
         Log::info(QStringLiteral("性能：截图服务预热完成 ") + milliseconds(now() - t0) +
                   QStringLiteral(" ms。"));
     } catch (const ScreenCaptureError& error) {

@@ -1,7 +1,7 @@
 #include "Overlay/ScreenRecordingPermission.h"
 
-#include "App/L10n.h"
-#include "App/Log.h"
+#include "Foundation/L10n.h"
+#include "Foundation/Log.h"
 
 namespace ScreenRecordingPermission {
 
@@ -18,6 +18,14 @@ QString guidanceText() {
 
 void setNoticePresenter(NoticePresenter notice) {
     presenter() = std::move(notice);
+}
+
+void presentUnavailable(const QString& reason) {
+    Log::error(QStringLiteral("抓屏失败：") + reason);
+    if (presenter()) {
+        presenter()(reason);
+    }
+    Log::info(QStringLiteral("提示：") + reason);
 }
 
 void presentGuidance() {

@@ -10,6 +10,9 @@ namespace ScreenRecordingPermission {
 // Logs the refusal, shows the permission notice through the installed presenter and logs it.
 void presentGuidance();
 
+// Logs that no capture can work in this session and shows `reason` (a user-facing sentence).
+void presentUnavailable(const QString& reason);
+
 // The notice text in the current language.
 QString guidanceText();
 

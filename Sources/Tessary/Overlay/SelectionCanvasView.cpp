@@ -1,7 +1,7 @@
 #include "Overlay/SelectionCanvasView.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Log.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/Log.h"
 #include "Output/Clipboard.h"
 #include "Overlay/AnnotationRenderer.h"
 #include "Overlay/AnnotationTextEditor.h"

@@ -1,15 +1,15 @@
 // Painting of SelectionCanvasView: labels, handles, readout, magnifier and colour panel.
 #include "Overlay/SelectionCanvasView.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Fonts.h"
-#include "App/L10n.h"
-#include "App/Theme.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/Fonts.h"
+#include "Foundation/L10n.h"
 #include "Overlay/AnnotationRenderer.h"
 #include "Overlay/OverlayBackdropView.h"
 #include "Overlay/OverlayGuideView.h"
 #include "Overlay/PerfProbe.h"
 #include "Overlay/RenderTransform.h"
+#include "Overlay/Theme.h"
 
 #include <QElapsedTimer>
 #include <QFontMetricsF>

@@ -1,8 +1,8 @@
 // Tools, drafts, the text editor and the floating bars of SelectionCanvasView.
 #include "Overlay/SelectionCanvasView.h"
 
-#include "App/CoordinateSpace.h"
-#include "App/Log.h"
+#include "Foundation/CoordinateSpace.h"
+#include "Foundation/Log.h"
 #include "Overlay/AnnotationRenderer.h"
 #include "Overlay/AnnotationTextEditor.h"
 #include "Overlay/ClickTrace.h"

@@ -1,6 +1,6 @@
 #include "Overlay/StickerCell.h"
 
-#include "App/Fonts.h"
+#include "Foundation/Fonts.h"
 
 #include <QPainter>
 

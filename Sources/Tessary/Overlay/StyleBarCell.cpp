@@ -1,6 +1,6 @@
 #include "Overlay/StyleBarCell.h"
 
-#include "App/Theme.h"
+#include "Overlay/Theme.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,9 +1,9 @@
 #include "Overlay/StyleBarView.h"
 
-#include "App/L10n.h"
-#include "App/Theme.h"
+#include "Foundation/L10n.h"
 #include "Overlay/ColorCell.h"
 #include "Overlay/StickerCell.h"
+#include "Overlay/Theme.h"
 #include "Overlay/WeightCell.h"
 #include "TessaryCore/ToolbarLayout.h"
 

@@ -1,8 +1,8 @@
 #include "Overlay/ToolButton.h"
 
-#include "App/Log.h"
-#include "App/Theme.h"
+#include "Foundation/Log.h"
 #include "Overlay/ClickTrace.h"
+#include "Overlay/Theme.h"
 #include "Overlay/ToolIconRenderer.h"
 
 #include <QAccessible>

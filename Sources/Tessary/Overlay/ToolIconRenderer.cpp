@@ -1,6 +1,6 @@
 #include "Overlay/ToolIconRenderer.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
 
 #include <QDir>
 #include <QFileInfo>

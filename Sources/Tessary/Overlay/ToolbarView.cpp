@@ -1,7 +1,7 @@
 #include "Overlay/ToolbarView.h"
 
-#include "App/L10n.h"
-#include "App/Theme.h"
+#include "Foundation/L10n.h"
+#include "Overlay/Theme.h"
 #include "Overlay/ToolButton.h"
 #include "TessaryCore/ToolbarLayout.h"
 

@@ -1,6 +1,6 @@
 #include "Overlay/WeightCell.h"
 
-#include "App/Theme.h"
+#include "Overlay/Theme.h"
 
 #include <QPainter>
 

@@ -11,20 +11,18 @@ class GlobalHotKeys;
 class SystemShortcutTable;
 class WindowList;
 
-// The narrow seam between Tessary and the desktop it runs on. One backend is chosen at run time:
-// TESSARY_PLATFORM=x11|fake, by default x11 under Qt's xcb platform and fake everywhere else.
+// The narrow seam between Tessary and the desktop it runs on. The composition root creates one
+// backend at start-up and hands each owner the services it needs; tests build their own.
 class Platform {
 public:
     virtual ~Platform();
 
-    // The process-wide backend, created on first use (after the application object exists).
-    static Platform& instance();
-    // Replaces the process-wide backend; tests install a configured fake. Null restores the default.
-    static void setInstanceForTesting(std::unique_ptr<Platform> platform);
-    // The backend the environment asks for.
+    // The backend the session asks for: X11 under Qt's xcb platform, the refusing null backend
+    // where no backend serves the session, the fake one only when TESSARY_PLATFORM=fake asks for it.
+    // Call after the application object exists.
     static std::unique_ptr<Platform> createDefault();
 
-    // "x11" or "fake".
+    // "x11", "null" or "fake".
     virtual QString name() const = 0;
 
     virtual DisplayCapture& displayCapture() = 0;
@@ -34,7 +32,6 @@ public:
 
     virtual GlobalHotKeys& globalHotKeys() = 0;
     virtual SystemShortcutTable& systemShortcuts() = 0;
-    // The secret store and the login item join here later.
 
 protected:
     Platform() = default;

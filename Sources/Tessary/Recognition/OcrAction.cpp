@@ -1,7 +1,7 @@
 #include "Recognition/OcrAction.h"
 
-#include "App/L10n.h"
-#include "App/Log.h"
+#include "Foundation/L10n.h"
+#include "Foundation/Log.h"
 #include "Output/Clipboard.h"
 #include "Recognition/TextRecognitionError.h"
 #include "Recognition/TextRecognizer.h"
@@ -23,12 +23,13 @@ QString logForm(QString text) {
     return text.replace(QLatin1Char('\n'), QStringLiteral(" \u23CE "));
 }
 
-QCoro::Task<> run(QImage image, std::function<void(const QString& notice)> showNotice) {
+QCoro::Task<> run(TextRecognizer& recognizer, QImage image,
+                  std::function<void(const QString& notice)> showNotice) {
     Log::info(QStringLiteral("提取文字：开始识别 ") + QString::number(image.width()) + QLatin1Char('x') +
               QString::number(image.height()) + QStringLiteral(" 像素。"));
     QString notice;
     try {
-        const QString text = co_await TextRecognizer::recognize(std::move(image));
+        const QString text = co_await recognizer.recognize(std::move(image));
         const int count = characterCount(text);
         const bool written = !text.isEmpty() && Clipboard::writeText(text);
         Log::info(QStringLiteral("提取文字：识别到 ") + QString::number(count) + QStringLiteral(" 个字符，") +

@@ -1,6 +1,6 @@
 #include "Recognition/RecognitionWorker.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
 #include "Recognition/RecognitionEngine.h"
 #include "Recognition/RecognitionEngineLoader.h"
 #include "Recognition/TextRecognitionError.h"

@@ -1,6 +1,6 @@
 #include "Recognition/TextRecognitionError.h"
 
-#include "App/L10n.h"
+#include "Foundation/L10n.h"
 
 QString TextRecognitionError::localizedDescription() const {
     const QString packageList = m_packages.join(QLatin1Char(' '));

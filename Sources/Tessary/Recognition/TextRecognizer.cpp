@@ -4,71 +4,27 @@
 #include "Recognition/RecognitionEngineLoader.h"
 #include "Recognition/RecognitionWorker.h"
 
-#include <QCoreApplication>
-#include <QObject>
-#include <QPointer>
-
 #include <qcoro/qcorofuture.h>
 
-namespace {
+TextRecognizer::TextRecognizer(QString dataPath, QStringList moduleDirectories)
+    : m_dataPath(dataPath.isEmpty() ? RecognitionEngine::defaultDataPath() : std::move(dataPath)),
+      m_moduleDirectories(moduleDirectories.isEmpty() ? RecognitionEngineLoader::defaultDirectories()
+                                                      : std::move(moduleDirectories)) {}
 
-// The process-wide worker lives as long as the application object, so that its thread is joined
-// before the process tears down the engine's globals.
-class SharedWorker : public QObject {
-public:
-    SharedWorker(QObject* parent, const QString& dataPath, const QStringList& moduleDirectories)
-        : QObject(parent), worker(dataPath, moduleDirectories) {}
-    RecognitionWorker worker;
-};
+TextRecognizer::~TextRecognizer() = default;
 
-QString& dataPathOverride() {
-    static QString path;
-    return path;
-}
-
-QStringList& moduleDirectoriesOverride() {
-    static QStringList directories;
-    return directories;
-}
-
-QPointer<SharedWorker>& shared() {
-    static QPointer<SharedWorker> instance;
-    return instance;
-}
-
-RecognitionWorker& sharedWorker() {
-    if (!shared()) {
-        const QString path =
-            dataPathOverride().isEmpty() ? RecognitionEngine::defaultDataPath() : dataPathOverride();
-        const QStringList directories = moduleDirectoriesOverride().isEmpty()
-                                            ? RecognitionEngineLoader::defaultDirectories()
-                                            : moduleDirectoriesOverride();
-        shared() = new SharedWorker(QCoreApplication::instance(), path, directories);
+RecognitionWorker& TextRecognizer::worker() {
+    if (!m_worker) {
+        m_worker = std::make_unique<RecognitionWorker>(m_dataPath, m_moduleDirectories);
     }
-    return shared()->worker;
+    return *m_worker;
 }
 
-} // namespace
-
-namespace TextRecognizer {
-
-QCoro::Task<QString> recognize(QImage image) {
-    QFuture<QString> future = sharedWorker().submit(std::move(image));
+QCoro::Task<QString> TextRecognizer::recognize(QImage image) {
+    QFuture<QString> future = worker().submit(std::move(image));
     co_return co_await future;
 }
 
-void prewarm() {
-    sharedWorker().prewarm();
+void TextRecognizer::prewarm() {
+    worker().prewarm();
 }
-
-void setDataPathForTesting(const QString& dataPath) {
-    dataPathOverride() = dataPath;
-    delete shared().data();
-}
-
-void setModuleDirectoriesForTesting(const QStringList& directories) {
-    moduleDirectoriesOverride() = directories;
-    delete shared().data();
-}
-
-} // namespace TextRecognizer

@@ -1,4 +1,4 @@
-#include "App/CoordinateSpace.h"
+#include "Foundation/CoordinateSpace.h"
 #include "Overlay/OnScreenWindowList.h"
 #include "Overlay/ScreenCapturer.h"
 #include "Platform/FrontmostWindow.h"
@@ -11,15 +11,22 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 // Checks against a real X server, run by capture_x11.sh: it starts Xvfb with two monitors and
 // openbox, paints a known pattern on the root, opens probe windows and passes what it measured
 // with the X tools in TESSARY_X11_* variables.
 
 namespace {
 
+// The driver's one backend, created once the application object exists.
+Platform& platform() {
+    static const std::unique_ptr<Platform> created = Platform::createDefault();
+    return *created;
+}
+
 bool onPreparedServer() {
-    return Platform::instance().name() == QLatin1String("x11") &&
-           qEnvironmentVariableIsSet("TESSARY_X11_FRAMES");
+    return platform().name() == QLatin1String("x11") && qEnvironmentVariableIsSet("TESSARY_X11_FRAMES");
 }
 
 // The root pattern painted by paint_root.
@@ -58,8 +65,8 @@ QList<QRect> coveredAreas() {
 
 TEST(X11Capture, GrabMatchesTheRootPatternOnEveryMonitorWithoutPointer) {
     ASSERT_TRUE(onPreparedServer()) << "run by capture_x11.sh";
-    ScreenCapturer::dropCache();
-    const QList<CapturedDisplay> displays = ScreenCapturer::captureAllDisplays();
+    ScreenCapturer capturer(platform().displayCapture(), platform().capturePermission());
+    const QList<CapturedDisplay> displays = capturer.captureAllDisplays();
     const QStringList names = qEnvironmentVariable("TESSARY_X11_MONITORS").split(QLatin1Char(','));
     ASSERT_EQ(displays.size(), names.size());
     const QList<QRect> covered = coveredAreas();
@@ -108,7 +115,8 @@ TEST(X11Capture, GrabMatchesTheRootPatternOnEveryMonitorWithoutPointer) {
 
 TEST(X11Capture, WindowListMatchesTheWindowManagersFrames) {
     ASSERT_TRUE(onPreparedServer()) << "run by capture_x11.sh";
-    const std::vector<tessary::OnScreenWindow> windows = OnScreenWindowList::snapshot();
+    const std::vector<tessary::OnScreenWindow> windows =
+        OnScreenWindowList::snapshot(platform().windowList());
     QStringList order;
     for (const tessary::OnScreenWindow& w : windows) {
         order.append(QString::fromStdString(w.appName));
@@ -138,7 +146,7 @@ TEST(X11Capture, WindowListMatchesTheWindowManagersFrames) {
 
 TEST(X11Capture, FrontmostWindowIsReadAndActivatedAgain) {
     ASSERT_TRUE(onPreparedServer()) << "run by capture_x11.sh";
-    FrontmostWindow& frontmost = Platform::instance().frontmostWindow();
+    FrontmostWindow& frontmost = platform().frontmostWindow();
     const FrontmostWindow::Handle active = qEnvironmentVariable("TESSARY_X11_ACTIVE").toULongLong();
     const FrontmostWindow::Handle other = qEnvironmentVariable("TESSARY_X11_OTHER").toULongLong();
     ASSERT_NE(active, 0u);

@@ -1,6 +1,6 @@
 // Global hot keys against a real X server: run by hotkeys_x11.sh inside its own Xvfb session, with
 // GRAB_KEY_HELPER naming the helper that holds combinations like another application.
-#include "App/Log.h"
+#include "Foundation/Log.h"
 #include "HotKeys/HotKeyController.h"
 #include "Platform/Platform.h"
 #include "Platform/X11/X11GlobalHotKeys.h"
@@ -144,7 +144,8 @@ private:
 class HotKeysX11 : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(Platform::instance().name(), QStringLiteral("x11")) << "run under an X server";
+        platform = Platform::createDefault();
+        ASSERT_EQ(platform->name(), QStringLiteral("x11")) << "run under an X server";
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("GRAB_KEY_HELPER"));
         QSettings().clear();
         Log::setFilePath(logDir.filePath(QStringLiteral("log")));
@@ -156,7 +157,9 @@ protected:
     }
 
     void makeController() {
-        controller = std::make_unique<HotKeyController>([this] {
+        controller =
+            std::make_unique<HotKeyController>(platform->globalHotKeys(), platform->systemShortcuts());
+        QObject::connect(controller.get(), &HotKeyController::triggered, [this] {
             ++actions;
             actionTimes.push_back(Clock::now());
         });
@@ -178,6 +181,7 @@ protected:
     }
 
     QTemporaryDir logDir;
+    std::unique_ptr<Platform> platform;
     std::unique_ptr<HotKeyController> controller;
     int actions = 0;
     std::vector<Clock::time_point> actionTimes;
@@ -314,13 +318,14 @@ TEST_F(HotKeysX11, GrabsFollowAKeyboardMappingChange) {
 TEST_F(HotKeysX11, PressToActionLatency) {
     ServerClock serverClock;
     std::vector<xcb_timestamp_t> serverTimes;
-    controller = std::make_unique<HotKeyController>([&] {
+    controller = std::make_unique<HotKeyController>(platform->globalHotKeys(), platform->systemShortcuts());
+    QObject::connect(controller.get(), &HotKeyController::triggered, [&] {
         ++actions;
         actionTimes.push_back(Clock::now());
         serverTimes.push_back(serverClock.now());
     });
     controller->activate();
-    auto& backend = static_cast<X11GlobalHotKeys&>(Platform::instance().globalHotKeys());
+    auto& backend = static_cast<X11GlobalHotKeys&>(platform->globalHotKeys());
     std::vector<double> fromServer;
     std::vector<double> fromEvent;
     std::vector<double> fromSend;

@@ -8,15 +8,11 @@
 #include "Platform/Fake/FakeWindowList.h"
 #include "Platform/Platform.h"
 
-// Deterministic backend for tests and headless runs: the screens Qt reports (offscreen platform)
+// Deterministic backend for tests, chosen only by TESSARY_PLATFORM=fake: the screens Qt reports
 // with fixture or pattern images, a scripted window list, a permission that can refuse.
 class FakePlatform : public Platform {
 public:
-    FakePlatform();
-    ~FakePlatform() override;
-
-    // The process-wide backend if it is the fake one, else null.
-    static FakePlatform* current();
+    FakePlatform() = default;
 
     QString name() const override { return QStringLiteral("fake"); }
 

@@ -1,6 +1,6 @@
 #include "Platform/X11/X11GlobalHotKeys.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
 #include "Platform/X11/X11Connection.h"
 #include "TessaryCore/HotKeyKeySymbols.h"
 

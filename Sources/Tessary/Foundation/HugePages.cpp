@@ -1,4 +1,4 @@
-#include "App/HugePages.h"
+#include "Foundation/HugePages.h"
 
 #include <sys/mman.h>
 

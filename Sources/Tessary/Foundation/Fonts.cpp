@@ -1,6 +1,6 @@
-#include "App/Fonts.h"
+#include "Foundation/Fonts.h"
 
-#include "App/Log.h"
+#include "Foundation/Log.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -1,6 +1,6 @@
-#include "App/Theme.h"
+#include "Overlay/Theme.h"
 
-#include "App/Fonts.h"
+#include "Foundation/Fonts.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "App/Log.h"
+#include "Foundation/Log.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+template <typename T> class Setting;
+
 // Localisation lookup with a user-selectable language. Tables are JSON objects
 // (key -> text) compiled in under :/Localization/<language>/; every file of a
 // language is merged, so each subsystem keeps its own file. Format strings use
@@ -16,6 +18,8 @@ public:
     enum class Language { en, zhHans, ja };
 
     static constexpr const char* overrideKey = "TessaryLanguageOverride";
+    // Declared here; writing it (here or from the preferences) switches the language at once.
+    static const Setting<QString>& overrideSetting();
 
     static QString rawValue(Language language);
     static std::optional<Language> fromRawValue(const QString& raw);

@@ -1,4 +1,6 @@
-#include "App/L10n.h"
+#include "Foundation/L10n.h"
+
+#include "Foundation/Setting.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QSettings>
 
 namespace {
 
@@ -108,30 +109,28 @@ L10n::Language L10n::effective() {
     return *c.effective;
 }
 
+const TextSetting& L10n::overrideSetting() {
+    static const TextSetting setting{overrideKey, QString(), SettingValue::toText};
+    // Listening before anyone writes it, so no change slips past the cache.
+    notifier();
+    return setting;
+}
+
 L10n::Language L10n::readEffective() {
-    QSettings settings;
-    const QVariant stored = settings.value(QLatin1String(overrideKey));
-    const QString storedText = stored.typeId() == QMetaType::QString ? stored.toString() : QString();
-    return resolve(storedText, QLocale::system().uiLanguages());
+    return resolve(overrideSetting().value(), QLocale::system().uiLanguages());
 }
 
 std::optional<L10n::Language> L10n::overrideLanguage() {
-    QSettings settings;
-    return fromRawValue(settings.value(QLatin1String(overrideKey)).toString());
+    return fromRawValue(overrideSetting().value());
 }
 
 void L10n::setOverride(std::optional<Language> language) {
-    {
-        QSettings settings;
-        if (language) {
-            settings.setValue(QLatin1String(overrideKey), rawValue(*language));
-        } else {
-            settings.remove(QLatin1String(overrideKey));
-        }
+    // The notifier's announcement resets the cache and tells every listener.
+    if (language) {
+        overrideSetting().set(rawValue(*language));
+    } else {
+        overrideSetting().remove();
     }
-    cache().effective.reset();
-    cache().language.reset();
-    Q_EMIT notifier()->languageDidChange();
 }
 
 QString L10n::text(const QString& key) {
@@ -159,6 +158,17 @@ QStringList L10n::keys(Language language) {
 }
 
 L10n* L10n::notifier() {
-    static L10n* instance = new L10n(nullptr);
+    static L10n* instance = [] {
+        auto* created = new L10n(nullptr);
+        QObject::connect(&SettingsNotifier::instance(), &SettingsNotifier::changed, created,
+                         [created](const QString& key) {
+                             if (key == QLatin1String(overrideKey)) {
+                                 cache().effective.reset();
+                                 cache().language.reset();
+                                 Q_EMIT created->languageDidChange();
+                             }
+                         });
+        return created;
+    }();
     return instance;
 }

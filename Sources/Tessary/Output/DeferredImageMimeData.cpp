@@ -1,0 +1,31 @@
+#include "Output/DeferredImageMimeData.h"
+
+namespace {
+
+const QString pngType = QStringLiteral("image/png");
+const QString qtImageType = QStringLiteral("application/x-qt-image");
+
+} // namespace
+
+DeferredImageMimeData::DeferredImageMimeData(QImage image, QFuture<QByteArray> png)
+    : m_image(std::move(image)), m_png(std::move(png)) {}
+
+QStringList DeferredImageMimeData::formats() const {
+    return {pngType, qtImageType};
+}
+
+bool DeferredImageMimeData::hasFormat(const QString& mimeType) const {
+    return mimeType == pngType || mimeType == qtImageType;
+}
+
+QVariant DeferredImageMimeData::retrieveData(const QString& mimeType, QMetaType) const {
+    if (mimeType == pngType) {
+        // At most the rest of one encode; the requesting client is waiting for exactly this.
+        const QByteArray png = m_png.result();
+        return png.isEmpty() ? QVariant() : QVariant(png);
+    }
+    if (mimeType == qtImageType) {
+        return m_image;
+    }
+    return {};
+}
