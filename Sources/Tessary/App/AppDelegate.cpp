@@ -12,6 +12,7 @@
 #include "Platform/CapturePermission.h"
 #include "Platform/Platform.h"
 #include "TessaryCore/MenuKey.h"
+#include "Updates/UpdateChecker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,7 +53,19 @@ AppDelegate::AppDelegate(const QStringList& arguments, QObject* parent)
     : QObject(parent), m_arguments(arguments),
       m_options(tessary::LaunchOptions::parse(toStdArguments(arguments))) {}
 
+AppDelegate::AppDelegate(const QStringList& arguments, UpdateChecker& updates, QObject* parent)
+    : AppDelegate(arguments, parent) {
+    m_updates = &updates;
+}
+
 AppDelegate::~AppDelegate() = default;
+
+UpdateChecker& AppDelegate::updates() {
+    if (!m_updates) {
+        m_updates = &UpdateChecker::shared();
+    }
+    return *m_updates;
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
     applyAppearanceSwitch();
@@ -65,6 +78,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (Platform::instance().capturePermission().preflight()) {
         // The first capture then skips enumerating the displays.
         QTimer::singleShot(0, this, [] { ScreenCapturer::prewarm(); });
+    }
+    updates().start();
+    connect(&updates(), &UpdateChecker::didChange, this, &AppDelegate::syncUpdateMenuItem);
+    if (m_arguments.contains(QStringLiteral("--dev-check-updates-now"))) {
+        updates().check(true);
     }
 
     if (m_options.captureImmediately) {
@@ -150,7 +168,9 @@ void AppDelegate::rebuildMenu() {
 
     QAction* update = menu->addAction(QString());
     update->setVisible(false);
+    connect(update, &QAction::triggered, this, &AppDelegate::openUpdateDownload);
     m_updateMenuItem = update;
+    syncUpdateMenuItem();
 
     menu->addSeparator();
     QAction* preferences = menu->addAction(QString());
@@ -176,6 +196,29 @@ void AppDelegate::rebuildMenu() {
     });
     m_statusItem->setContextMenu(menu.get());
     m_menu = std::move(menu);
+}
+
+void AppDelegate::syncUpdateMenuItem() {
+    if (!m_updateMenuItem) {
+        return;
+    }
+    const tessary::UpdateStatus& status = updates().status();
+    if (status.kind != tessary::UpdateStatus::Kind::available || !status.manifest) {
+        m_updateMenuItem->setVisible(false);
+        return;
+    }
+    const QString title = L10n::format(QStringLiteral("menu.updateAvailable"),
+                                       {QString::fromStdString(status.manifest->version)});
+    MenuIcon::apply(m_updateMenuItem, QStringLiteral("arrow.down.circle"), title);
+    m_updateMenuItem->setVisible(true);
+}
+
+QAction* AppDelegate::updateMenuItem() const {
+    return m_updateMenuItem;
+}
+
+void AppDelegate::openUpdateDownload() {
+    updates().openDownload();
 }
 
 void AppDelegate::logStartupDiagnostics() {

@@ -16,6 +16,7 @@ class OverlayCoordinator;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
+class UpdateChecker;
 
 // Root owner of the running program: parses the switches, runs the launch sequence,
 // owns the tray icon with its menu, the capture coordinator and the hot-key controller.
@@ -23,6 +24,8 @@ class AppDelegate : public QObject {
     Q_OBJECT
 public:
     explicit AppDelegate(const QStringList& arguments, QObject* parent = nullptr);
+    // With a given update checker instead of the process-wide one.
+    AppDelegate(const QStringList& arguments, UpdateChecker& updates, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     const tessary::LaunchOptions& options() const { return m_options; }
@@ -36,10 +39,15 @@ public:
     void logStartupDiagnostics();
     void announceMissingTray();
     void syncHotKeyIntoUI();
+    // Shows the update item while a newer release is available, hides it otherwise.
+    void syncUpdateMenuItem();
+    void openUpdateDownload();
+    QAction* updateMenuItem() const;
 
     // Created on first use; the hot-key action holds this delegate weakly.
     HotKeyController& hotKeys();
     OverlayCoordinator& coordinator();
+    UpdateChecker& updates();
     // The capture item's shortcut text for the active hot key, empty without one.
     static QKeySequence menuShortcut(const std::optional<tessary::HotKeyCombination>& combination);
 
@@ -61,5 +69,6 @@ private:
     QPointer<QAction> m_updateMenuItem;
     std::unique_ptr<HotKeyController> m_hotKeys;
     std::unique_ptr<OverlayCoordinator> m_coordinator;
+    UpdateChecker* m_updates = nullptr;
     QString m_hotKeyDisplay;
 };
