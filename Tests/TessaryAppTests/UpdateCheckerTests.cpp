@@ -323,6 +323,28 @@ TEST_F(UpdateCheckerTest, UnconfiguredAndUnreachableCheckers) {
     EXPECT_FALSE(UpdateSettings::lastSuccessfulCheck());
 }
 
+// The automatic check waits 10 s after start; when it finds no network the status shown before stays.
+TEST_F(UpdateCheckerTest, AutomaticCheckWaitsAndKeepsTheStatusWhenOffline) {
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = closed.serverPort();
+    closed.close();
+    UpdateChecker checker(QStringList{QStringLiteral("tessary"),
+                                      QStringLiteral("--dev-update-manifest-url=http://127.0.0.1:") +
+                                          QString::number(port) + QStringLiteral("/m.json")},
+                          QString());
+    int changes = 0;
+    QObject::connect(&checker, &UpdateChecker::didChange, [&] { ++changes; });
+    checker.start();
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    ASSERT_TRUE(OverlayTest::spinUntil([&] { return changes > 0; }, 15000));
+    EXPECT_GE(sinceStart.elapsed(), 10000);
+    ASSERT_TRUE(OverlayTest::spinUntil([&] { return changes == 2 && settled(checker); }, 5000));
+    EXPECT_EQ(checker.status().kind, Kind::idle);
+    EXPECT_TRUE(log().contains(QStringLiteral("检查更新失败（自动）：")));
+}
+
 TEST_F(UpdateCheckerTest, StatusTextsExistInEveryLanguage) {
     tessary::UpdateManifest m = *tessary::UpdateManifest::decode(newer().toStdString());
     const tessary::UpdateStatus statuses[] = {

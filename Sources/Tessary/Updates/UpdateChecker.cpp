@@ -67,6 +67,7 @@ UpdateChecker::UpdateChecker(const QStringList& arguments, const QString& config
     // Nothing outlives a request: no cache, no cookies, no stored credentials.
     m_session->setCache(nullptr);
     m_session->setAutoDeleteReplies(false);
+    m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(
         std::chrono::duration_cast<std::chrono::milliseconds>(tessary::UpdateSchedule::timerInterval));
     connect(&m_timer, &QTimer::timeout, this, &UpdateChecker::checkIfDue);
@@ -131,9 +132,10 @@ void UpdateChecker::start() {
                 });
     }
     m_timer.start();
+    // Coarse timers may fire 5 % early; the first automatic check must not come before 10 s.
     QTimer::singleShot(
-        std::chrono::duration_cast<std::chrono::milliseconds>(tessary::UpdateSchedule::readinessDelay), this,
-        [this] {
+        std::chrono::duration_cast<std::chrono::milliseconds>(tessary::UpdateSchedule::readinessDelay),
+        Qt::PreciseTimer, this, [this] {
             m_automaticChecksReady = true;
             checkIfDue();
         });
@@ -197,6 +199,7 @@ QCoro::Task<> UpdateChecker::runCheck(bool manual, UpdateStatus previous) {
     }
 
     std::optional<UpdateStatus> next;
+    bool failedCheck = true;
     QString errorText;
     bool offline = false;
     if (const auto* manifest = std::get_if<tessary::UpdateManifest>(&result)) {
@@ -213,6 +216,7 @@ QCoro::Task<> UpdateChecker::runCheck(bool manual, UpdateStatus previous) {
                       QStringLiteral("），服务端最新 ") + fromStd(manifest->version) + QStringLiteral("（") +
                       QString::number(manifest->build) + QStringLiteral("）→ ") + fromStd(next->logName()));
             setStatus(std::move(*next));
+            failedCheck = false;
         } else {
             errorText = fromStd(std::string(tessary::description(tessary::UpdateError::invalidManifest)));
         }
@@ -223,10 +227,10 @@ QCoro::Task<> UpdateChecker::runCheck(bool manual, UpdateStatus previous) {
         const auto& transport = std::get<UpdateTransportError>(result);
         offline = transport.offline;
         next = UpdateStatus::of(offline ? Kind::offline : Kind::failed);
-        errorText = transport.description;
+        errorText = transport.description.isEmpty() ? QStringLiteral("network error") : transport.description;
     }
 
-    if (!errorText.isEmpty()) {
+    if (failedCheck) {
         if (!next) {
             next = UpdateStatus::of(Kind::failed);
         }
