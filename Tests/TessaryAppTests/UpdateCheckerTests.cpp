@@ -329,10 +329,10 @@ TEST_F(UpdateCheckerTest, AutomaticCheckWaitsAndKeepsTheStatusWhenOffline) {
     closed.listen(QHostAddress::LocalHost, 0);
     const quint16 port = closed.serverPort();
     closed.close();
-    UpdateChecker checker(QStringList{QStringLiteral("tessary"),
-                                      QStringLiteral("--dev-update-manifest-url=http://127.0.0.1:") +
-                                          QString::number(port) + QStringLiteral("/m.json")},
-                          QString());
+    UpdateChecker checker(
+        QStringList{QStringLiteral("tessary"), QStringLiteral("--dev-update-manifest-url=http://127.0.0.1:") +
+                                                   QString::number(port) + QStringLiteral("/m.json")},
+        QString());
     int changes = 0;
     QObject::connect(&checker, &UpdateChecker::didChange, [&] { ++changes; });
     checker.start();
