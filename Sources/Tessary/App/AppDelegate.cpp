@@ -13,6 +13,7 @@
 #include "Platform/Platform.h"
 #include "Recognition/TextRecognizer.h"
 #include "TessaryCore/MenuKey.h"
+#include "Updates/UpdateChecker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,7 +56,20 @@ AppDelegate::AppDelegate(const QStringList& arguments, Platform& platform, QObje
       m_capturer(std::make_unique<ScreenCapturer>(platform.displayCapture(), platform.capturePermission())),
       m_recognizer(std::make_unique<TextRecognizer>()) {}
 
+AppDelegate::AppDelegate(const QStringList& arguments, Platform& platform, UpdateChecker& updates,
+                         QObject* parent)
+    : AppDelegate(arguments, platform, parent) {
+    m_updates = &updates;
+}
+
 AppDelegate::~AppDelegate() = default;
+
+UpdateChecker& AppDelegate::updates() {
+    if (!m_updates) {
+        m_updates = &UpdateChecker::shared();
+    }
+    return *m_updates;
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
     applyAppearanceSwitch();
@@ -68,6 +82,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (m_platform.capturePermission().preflight()) {
         // The first capture then skips enumerating the displays.
         QTimer::singleShot(0, this, [this] { m_capturer->prewarm(); });
+    }
+    updates().start();
+    connect(&updates(), &UpdateChecker::didChange, this, &AppDelegate::syncUpdateMenuItem);
+    if (m_arguments.contains(QStringLiteral("--dev-check-updates-now"))) {
+        updates().check(true);
     }
 
     if (m_options.captureImmediately) {
@@ -153,7 +172,9 @@ void AppDelegate::rebuildMenu() {
 
     QAction* update = menu->addAction(QString());
     update->setVisible(false);
+    connect(update, &QAction::triggered, this, &AppDelegate::openUpdateDownload);
     m_updateMenuItem = update;
+    syncUpdateMenuItem();
 
     menu->addSeparator();
     QAction* preferences = menu->addAction(QString());
@@ -179,6 +200,29 @@ void AppDelegate::rebuildMenu() {
     });
     m_statusItem->setContextMenu(menu.get());
     m_menu = std::move(menu);
+}
+
+void AppDelegate::syncUpdateMenuItem() {
+    if (!m_updateMenuItem) {
+        return;
+    }
+    const tessary::UpdateStatus& status = updates().status();
+    if (status.kind != tessary::UpdateStatus::Kind::available || !status.manifest) {
+        m_updateMenuItem->setVisible(false);
+        return;
+    }
+    const QString title = L10n::format(QStringLiteral("menu.updateAvailable"),
+                                       {QString::fromStdString(status.manifest->version)});
+    MenuIcon::apply(m_updateMenuItem, QStringLiteral("arrow.down.circle"), title);
+    m_updateMenuItem->setVisible(true);
+}
+
+QAction* AppDelegate::updateMenuItem() const {
+    return m_updateMenuItem;
+}
+
+void AppDelegate::openUpdateDownload() {
+    updates().openDownload();
 }
 
 void AppDelegate::logStartupDiagnostics() {

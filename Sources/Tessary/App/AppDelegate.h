@@ -19,6 +19,7 @@ class TextRecognizer;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
+class UpdateChecker;
 
 // Root owner of the running program: parses the switches, runs the launch sequence,
 // owns the tray icon with its menu, the capture coordinator and the hot-key controller.
@@ -27,6 +28,8 @@ class AppDelegate : public QObject {
 public:
     // `platform` outlives the delegate.
     AppDelegate(const QStringList& arguments, Platform& platform, QObject* parent = nullptr);
+    // With a given update checker instead of the process-wide one.
+    AppDelegate(const QStringList& arguments, Platform& platform, UpdateChecker& updates, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     const tessary::LaunchOptions& options() const { return m_options; }
@@ -40,10 +43,15 @@ public:
     void logStartupDiagnostics();
     void announceMissingTray();
     void syncHotKeyIntoUI();
+    // Shows the update item while a newer release is available, hides it otherwise.
+    void syncUpdateMenuItem();
+    void openUpdateDownload();
+    QAction* updateMenuItem() const;
 
     // Created on first use.
     HotKeyController& hotKeys();
     OverlayCoordinator& coordinator();
+    UpdateChecker& updates();
     // The capture item's shortcut text for the active hot key, empty without one.
     static QKeySequence menuShortcut(const std::optional<tessary::HotKeyCombination>& combination);
 
@@ -68,5 +76,6 @@ private:
     QPointer<QAction> m_updateMenuItem;
     std::unique_ptr<HotKeyController> m_hotKeys;
     std::unique_ptr<OverlayCoordinator> m_coordinator;
+    UpdateChecker* m_updates = nullptr;
     QString m_hotKeyDisplay;
 };
