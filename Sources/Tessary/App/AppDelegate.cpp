@@ -12,6 +12,7 @@
 #include "Platform/CapturePermission.h"
 #include "Platform/Platform.h"
 #include "TessaryCore/MenuKey.h"
+#include "Translation/TranslationSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,6 +63,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     syncHotKeyIntoUI();
     logStartupDiagnostics();
     announceMissingTray();
+    TranslationSettings::migrateLegacyDefaults();
     if (Platform::instance().capturePermission().preflight()) {
         // The first capture then skips enumerating the displays.
         QTimer::singleShot(0, this, [] { ScreenCapturer::prewarm(); });
