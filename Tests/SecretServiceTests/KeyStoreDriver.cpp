@@ -3,7 +3,8 @@
 //   KeyStoreDriver keep SECRET        leave SECRET under "deepseek"
 //   KeyStoreDriver read               print the "deepseek" secret or <none>
 //   KeyStoreDriver delete             delete the "deepseek" secret
-// Prints memoryOnly=<0|1> notices=<n>; exits 1 on the first wrong result.
+// Prints memoryOnly=<0|1> notices=<n>; exits 1 on the first wrong result. KEYSTORE_JOB_TIMEOUT_MS
+// shortens the key store's job timeout.
 #include "App/AppIdentity.h"
 #include "Translation/APIKeyStore.h"
 #include "Translation/TranslationSettings.h"
@@ -59,6 +60,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     AppIdentity::install();
     QObject::connect(APIKeyStore::notifier(), &APIKeyStore::memoryOnly, [] { ++notices; });
+    if (const int timeout = qEnvironmentVariableIntValue("KEYSTORE_JOB_TIMEOUT_MS"); timeout > 0) {
+        APIKeyStore::setJobTimeout(std::chrono::milliseconds(timeout));
+    }
     // A settings file exists after every run, so the script can check it holds no secret.
     TranslationSettings::setTarget(QStringLiteral("ja"));
 

@@ -51,8 +51,10 @@ template <typename JobType> QCoro::Task<JobResult> run(JobType* job) {
     job->setAutoDelete(false);
     job->setInsecureFallback(false);
     QPointer<JobType> guard(job);
+    // Listening before start(): a job may finish at once.
+    auto finishing = qCoro(job, &QKeychain::Job::finished, store().timeout);
     job->start();
-    const auto finished = co_await qCoro(job, &QKeychain::Job::finished, store().timeout);
+    const auto finished = co_await finishing;
     JobResult result;
     if (!finished || !guard) {
         result.timedOut = true;

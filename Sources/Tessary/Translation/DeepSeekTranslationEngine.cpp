@@ -71,23 +71,27 @@ QCoro::Task<AttemptResult> attempt(QNetworkRequest request, QByteArray body, qin
             reply->abort();
         }
     };
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, giveUpIfTooLarge] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid()) {
-            giveUpIfTooLarge(length.toLongLong());
-        }
-    });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result, giveUpIfTooLarge] {
-        result.data += reply->readAll();
-        giveUpIfTooLarge(result.data.size());
-    });
-    QObject::connect(cancellation.state(), &TranslationCancellationState::cancelled, reply,
-                     &QNetworkReply::abort);
+    // Disconnected before the frame that `result` lives in goes away; Qt's own connections stay.
+    const QMetaObject::Connection header =
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, giveUpIfTooLarge] {
+            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+            if (length.isValid()) {
+                giveUpIfTooLarge(length.toLongLong());
+            }
+        });
+    const QMetaObject::Connection reading =
+        QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result, giveUpIfTooLarge] {
+            result.data += reply->readAll();
+            giveUpIfTooLarge(result.data.size());
+        });
+    const QMetaObject::Connection cancelling = QObject::connect(
+        cancellation.state(), &TranslationCancellationState::cancelled, reply, &QNetworkReply::abort);
     if (!reply->isFinished()) {
         co_await qCoro(reply).waitForFinished();
     }
-    QObject::disconnect(reply, nullptr, nullptr, nullptr);
-    QObject::disconnect(cancellation.state(), nullptr, reply, nullptr);
+    QObject::disconnect(header);
+    QObject::disconnect(reading);
+    QObject::disconnect(cancelling);
     reply->deleteLater();
 
     if (cancellation.isCancelled()) {
