@@ -12,6 +12,7 @@
 #include "Platform/CapturePermission.h"
 #include "Platform/Platform.h"
 #include "TessaryCore/MenuKey.h"
+#include "Translation/APIKeyStore.h"
 #include "Translation/TranslationSettings.h"
 
 #include <QAction>
@@ -64,6 +65,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     logStartupDiagnostics();
     announceMissingTray();
     TranslationSettings::migrateLegacyDefaults();
+    // Without a usable keyring, keys last for this run only: say so once, when it first matters.
+    connect(APIKeyStore::notifier(), &APIKeyStore::memoryOnly, this,
+            [] { NoticePanel::show(L10n::text(QStringLiteral("keychain.memoryOnly"))); });
     if (Platform::instance().capturePermission().preflight()) {
         // The first capture then skips enumerating the displays.
         QTimer::singleShot(0, this, [] { ScreenCapturer::prewarm(); });
