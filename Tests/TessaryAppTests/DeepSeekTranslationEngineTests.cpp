@@ -190,6 +190,8 @@ TEST(DeepSeekTranslationEngine, RetriesTransientFaultsAndNamesEveryFailure) {
                                                  milliseconds(1200), milliseconds(1500), milliseconds(2000)};
     const QString resetDetail = QStringLiteral("2 Connection closed");
     const QString timeoutDetail = QStringLiteral("4 Transfer timed out");
+    const QString tlsDetail = QStringLiteral("6 SSL handshake failed: Error during SSL handshake: "
+                                             "error:0A00010B:SSL routines::wrong version number");
     const QString oversized = QStringLiteral("响应超过 2097152 字节上限");
     const auto ok = LoopbackChatServer::chat(itemsReply);
     const auto unavailable = LoopbackChatServer::reply(503, "<html>busy</html>");
@@ -206,6 +208,7 @@ TEST(DeepSeekTranslationEngine, RetriesTransientFaultsAndNamesEveryFailure) {
         std::vector<milliseconds> pauses;
         QStringList logs; // without the final success line
         bool qtMayResend = false;
+        bool tls = false;
     };
     const std::vector<Case> cases = {
         {"429 and 503, then success",
@@ -225,6 +228,10 @@ TEST(DeepSeekTranslationEngine, RetriesTransientFaultsAndNamesEveryFailure) {
         {"connection reset on every attempt", resets(20),
          TranslationFailure::networkUnavailable(7, resetDetail.toStdString()), allPauses,
          failedAttempts(7, resetDetail), true},
+        {"TLS handshake failure on every attempt",
+         QList<LoopbackChatServer::Response>(20, LoopbackChatServer::fault(Kind::plainToTls)),
+         TranslationFailure::networkUnavailable(7, tlsDetail.toStdString()), allPauses,
+         failedAttempts(7, tlsDetail), true, true},
         {"silence until the timeout, then success",
          {LoopbackChatServer::fault(Kind::silence), ok},
          translations,
@@ -267,7 +274,7 @@ TEST(DeepSeekTranslationEngine, RetriesTransientFaultsAndNamesEveryFailure) {
         SCOPED_TRACE(c.name);
         Harness h;
         h.server.script(c.script);
-        const Outcome outcome = h.run(sources);
+        const Outcome outcome = h.run(sources, c.tls ? h.server.tlsBaseURL() : QString());
         EXPECT_EQ(describe(outcome), describe(c.expected));
         EXPECT_EQ(h.pauses, c.pauses);
         const qsizetype attempts = static_cast<qsizetype>(c.pauses.size()) + 1;

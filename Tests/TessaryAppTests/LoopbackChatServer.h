@@ -19,7 +19,7 @@
 class LoopbackChatServer {
 public:
     struct Response {
-        enum class Kind { reply, reset, silence, oversizedStream, oversizedDeclared };
+        enum class Kind { reply, reset, silence, oversizedStream, oversizedDeclared, plainToTls };
         Kind kind = Kind::reply;
         int status = 200;
         QByteArray body;
@@ -55,6 +55,14 @@ public:
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
                     *buffer += socket->readAll();
+                    if (!script_.isEmpty() && script_.front().kind == Response::Kind::plainToTls) {
+                        // A TLS client hello answered in plain HTTP: the handshake fails.
+                        script_.removeFirst();
+                        requests_.append(Request{});
+                        socket->write("HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n");
+                        socket->disconnectFromHost();
+                        return;
+                    }
                     serve(socket, *buffer);
                 });
             }
@@ -63,6 +71,7 @@ public:
 
     bool isListening() const { return server_.isListening(); }
     QString baseURL() const { return QStringLiteral("http://127.0.0.1:%1/v1").arg(server_.serverPort()); }
+    QString tlsBaseURL() const { return QStringLiteral("https://127.0.0.1:%1/v1").arg(server_.serverPort()); }
     void script(QList<Response> responses) { script_ = std::move(responses); }
     const QList<Request>& requests() const { return requests_; }
 
@@ -109,6 +118,7 @@ private:
             break;
         }
         case Response::Kind::silence:
+        case Response::Kind::plainToTls:
             break;
         case Response::Kind::oversizedStream:
             // No length: the body runs until the connection closes.
