@@ -14,6 +14,8 @@
 #include "Recognition/TextRecognizer.h"
 #include "TessaryCore/MenuKey.h"
 #include "Updates/UpdateChecker.h"
+#include "Translation/APIKeyStore.h"
+#include "Translation/TranslationSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,6 +81,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     syncHotKeyIntoUI();
     logStartupDiagnostics();
     announceMissingTray();
+    TranslationSettings::migrateLegacyDefaults();
+    // Without a usable keyring, keys last for this run only: say so once, when it first matters.
+    connect(APIKeyStore::notifier(), &APIKeyStore::memoryOnly, this,
+            [] { NoticePanel::show(L10n::text(QStringLiteral("keychain.memoryOnly"))); });
     if (m_platform.capturePermission().preflight()) {
         // The first capture then skips enumerating the displays.
         QTimer::singleShot(0, this, [this] { m_capturer->prewarm(); });
