@@ -80,8 +80,48 @@ QImage greyImage(const QImage& image) {
     return grey;
 }
 
+// `box` widened to the ink that touches it on the left and right within its margin: the engine's
+// boxes can leave out a final full stop, whose pixels would then show beside a cover.
+QRect inkExtent(const QImage& grey, const QRect& box) {
+    const QRect area = lineArea(grey, box);
+    if (area.isEmpty()) {
+        return box;
+    }
+    const QImage crop = darkOnLight(grey, area);
+    const int paper = dominantLevel(crop);
+    const auto inked = [&](int x) {
+        for (int y = box.top() - area.top(); y <= box.bottom() - area.top(); ++y) {
+            if (y >= 0 && y < crop.height() && crop.constScanLine(y)[x] + 64 < paper) {
+                return true;
+            }
+        }
+        return false;
+    };
+    QRect result = box;
+    // Gaps of up to two columns are bridged: antialiased glyphs seldom leave wider ones.
+    for (int x = box.right() + 1 - area.left(), gap = 0; x < crop.width() && gap <= 2; ++x) {
+        gap = inked(x) ? 0 : gap + 1;
+        if (gap == 0) {
+            result.setRight(area.left() + x);
+        }
+    }
+    for (int x = box.left() - 1 - area.left(), gap = 0; x >= 0 && gap <= 2; --x) {
+        gap = inked(x) ? 0 : gap + 1;
+        if (gap == 0) {
+            result.setLeft(area.left() + x);
+        }
+    }
+    return result;
+}
+
 tessary::Rect toRect(const QRect& box) {
     return {double(box.x()), double(box.y()), double(box.width()), double(box.height())};
+}
+
+tessary::Rect unite(const tessary::Rect& a, const tessary::Rect& b) {
+    const double x0 = std::min(a.minX(), b.minX());
+    const double y0 = std::min(a.minY(), b.minY());
+    return {x0, y0, std::max(a.maxX(), b.maxX()) - x0, std::max(a.maxY(), b.maxY()) - y0};
 }
 
 QRect toQRect(const tessary::Rect& box) {
@@ -284,8 +324,10 @@ std::vector<tessary::DocumentContainer> TesseractEngine::recognizeLayout(const Q
                 if (text.empty()) {
                     continue;
                 }
+                const QRect box = inkExtent(grey, line);
+                item.box = item.box.isEmpty() ? toRect(box) : unite(item.box, toRect(box));
                 item.transcript += (item.transcript.empty() ? "" : "\n") + text;
-                item.lines.push_back({std::move(text), toRect(line)});
+                item.lines.push_back({std::move(text), toRect(box)});
             }
             if (item.lines.empty()) {
                 continue;
