@@ -1,15 +1,18 @@
 #include "RenderedText.h"
 
+#include "App/L10n.h"
 #include "Recognition/TextRecognitionError.h"
 #include "Translation/ScreenshotTranslator.h"
 #include "Translation/TranslationEngine.h"
 #include "Translation/TranslationLayerPainter.h"
+#include "Translation/TranslationProgressPanel.h"
 #include "Translation/TranslationTextLayer.h"
 #include "Translation/Typesetter.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTextEdit>
 
@@ -101,6 +104,31 @@ QImage settingsPage() {
     painter.end();
     return image;
 }
+
+// Draws what a selection canvas draws under its translation text layer.
+class CanvasStandIn : public QWidget {
+public:
+    CanvasStandIn(const QImage& crop, const Rect& selection, const TypesetTranslation& typeset)
+        : m_crop(crop), m_selection(selection), m_typeset(typeset) {
+        resize(int(selection.maxX() + 40), int(selection.maxY() + 40));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::darkGray);
+        const Rect bounds{0, 0, double(width()), double(height())};
+        painter.drawImage(
+            QRectF(m_selection.minX(), height() - m_selection.maxY(), m_selection.width, m_selection.height),
+            m_crop);
+        TranslationLayerPainter::paint(painter, m_typeset, bounds, 1, m_selection, false);
+    }
+
+private:
+    QImage m_crop;
+    Rect m_selection;
+    TypesetTranslation m_typeset;
+};
 
 using TranslationResult = std::optional<tessary::TranslationOverlay>;
 
@@ -212,6 +240,18 @@ TEST(ScreenshotTranslatorTest, TranslatesUiTextInPlaceAndDrawsItOverTheSource) {
         }
     }
     EXPECT_EQ(changedOutside, 0);
+
+    // On the canvas (points, one pixel each here): the frozen image, the patches, and the words as
+    // selectable text views over them.
+    CanvasStandIn canvas(crop, selection, typeset);
+    TranslationTextLayer layer(&canvas);
+    layer.setTranslation(typeset, canvas.height());
+    canvas.show();
+    const QString canvasPath =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/translation-canvas.png");
+    canvas.grab().save(canvasPath);
+    std::cout << "canvas: " << canvasPath.toStdString() << "\n";
+    EXPECT_EQ(layer.textViews().size(), typeset.layouts.size());
 }
 
 TEST(ScreenshotTranslatorTest, CountMismatchAndCancellation) {
@@ -285,4 +325,23 @@ TEST(TranslationTextLayerTest, SelectableTextOverTheCanvasCopiesWithCtrlC) {
     EXPECT_EQ(view->textInteractionFlags(), Qt::NoTextInteraction);
     layer.clear();
     EXPECT_TRUE(layer.textViews().empty());
+}
+
+TEST(TranslationProgressPanelTest, WaitsAboveTheSelectionThenExplainsTheFirstRun) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    // A selection in the middle of the primary screen, global points y up.
+    const Rect selection{double(screen.width()) / 2 - 200, double(screen.height()) / 2 - 100, 400, 200};
+    TranslationProgressPanel panel(selection);
+    panel.present();
+    EXPECT_EQ(panel.text(), L10n::text(QStringLiteral("translate.progress")));
+    EXPECT_FALSE(panel.isActiveWindow());
+    // Centred 12 points above the selection (Qt's y grows downwards).
+    EXPECT_EQ(panel.geometry().bottom() + 1, screen.height() / 2 - 100 - 12);
+    EXPECT_NEAR(panel.geometry().center().x(), screen.width() / 2, 1);
+    QTest::qWait(2700);
+    EXPECT_EQ(panel.text(), L10n::text(QStringLiteral("translate.progress.firstRun")));
+    EXPECT_GE(panel.width(), 260);
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/translation-progress.png");
+    panel.grab().save(path);
+    std::cout << "panel: " << path.toStdString() << "\n";
 }

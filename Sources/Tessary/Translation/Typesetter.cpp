@@ -61,7 +61,8 @@ Qt::Alignment qtAlignment(tessary::TextBlockAlignment alignment) {
 } // namespace
 
 QFont font(double size, const QString& language) {
-    const QString sans = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    // Looked up once: the bisection asks for a font at every step.
+    static const QString sans = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     const QString cjk = cjkFamily(language);
     QFont result;
     // CJK targets take their own glyph forms first; others fall back to them for stray ideographs.
