@@ -2,6 +2,7 @@
 
 #include "App/L10n.h"
 #include "Recognition/TextRecognitionError.h"
+#include "Recognition/TextRecognizer.h"
 #include "Translation/ScreenshotTranslator.h"
 #include "Translation/TranslationEngine.h"
 #include "Translation/TranslationLayerPainter.h"
@@ -240,6 +241,20 @@ TEST(ScreenshotTranslatorTest, TranslatesUiTextInPlaceAndDrawsItOverTheSource) {
         }
     }
     EXPECT_EQ(changedOutside, 0);
+
+    // The typeset translations read back as what the engine answered.
+    for (const tessary::TranslationBlockLayout& layout : typeset.layouts) {
+        const Rect& cover = layout.coverRect;
+        const QRect pixels(int((cover.minX() - selection.minX()) * scale), int((selection.maxY() - cover.maxY()) * scale),
+                           int(cover.width * scale), int(cover.height * scale));
+        const QString read = QCoro::waitFor(TextRecognizer::recognize(rendered.copy(pixels.adjusted(-6, -6, 6, 6))))
+                                 .remove(QLatin1Char(' '))
+                                 .remove(QLatin1Char('\n'));
+        const QString expected = QString::fromStdString(layout.block.translatedText).remove(QLatin1Char(' '));
+        const double accuracy = RenderedText::characterAccuracy(read, expected);
+        std::cout << "read back " << accuracy << ": " << read.toStdString() << "\n";
+        EXPECT_GE(accuracy, 0.8) << read.toStdString();
+    }
 
     // On the canvas (points, one pixel each here): the frozen image, the patches, and the words as
     // selectable text views over them.
