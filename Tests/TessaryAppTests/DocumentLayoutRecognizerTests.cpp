@@ -3,7 +3,12 @@
 #include "Recognition/DocumentLayoutRecognizer.h"
 #include "Recognition/LanguageDetector.h"
 
+#include "App/Log.h"
+
+#include <QFile>
 #include <QFontMetrics>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 #include <qcoro/qcorotask.h>
@@ -98,13 +103,31 @@ TEST(DocumentLayoutRecognizerTest, ReadsParagraphsLinesAndAlignmentOfRenderedUiT
     EXPECT_NEAR(paragraphs[2].rect.x + paragraphs[2].rect.width, 860, 4);
 }
 
-TEST(DocumentLayoutRecognizerTest, WarmUpImageIsReadable) {
+TEST(DocumentLayoutRecognizerTest, WarmUpReadsItsImageAndSaysSoOnce) {
     const QImage image = DocumentLayoutRecognizer::warmUpImage();
     EXPECT_EQ(image.size(), QSize(120, 40));
     const std::vector<Paragraph> paragraphs =
         QCoro::waitFor(DocumentLayoutRecognizer::recognizeParagraphs(image));
     ASSERT_EQ(paragraphs.size(), 1u);
     EXPECT_EQ(paragraphs[0].text, "Warm up");
+
+    QTemporaryDir dir;
+    const QString previous = Log::filePath();
+    Log::setFilePath(dir.filePath(QStringLiteral("warm.log")));
+    DocumentLayoutRecognizer::prewarmOnce();
+    DocumentLayoutRecognizer::prewarmOnce();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            QFile file(Log::filePath());
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains("版面识别预热");
+        },
+        20000));
+    QTest::qWait(300);
+    Log::setFilePath(previous);
+    QFile file(dir.filePath(QStringLiteral("warm.log")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString log = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(log.count(QStringLiteral("版面识别预热完成，耗时 ")), 1) << log.toStdString();
 }
 
 TEST(LanguageDetectorTest, NamesTheDominantLanguage) {
