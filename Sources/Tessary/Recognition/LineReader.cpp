@@ -88,6 +88,71 @@ LineReader::Layout LineReader::findLayout(const QImage& grey) {
     return layout;
 }
 
+std::vector<LineReader::Block> LineReader::findStructure(const QImage& grey) {
+    std::vector<Block> blocks;
+    if (m_models.empty()) {
+        return blocks;
+    }
+    tesseract::TessBaseAPI& api = *m_models.front();
+    api.SetPageSegMode(tesseract::PSM_AUTO);
+    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+    api.SetSourceResolution(96);
+    {
+        const std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
+        if (it && !it->Empty(tesseract::RIL_BLOCK)) {
+            bool skipping = false;
+            do {
+                if (it->IsAtBeginningOf(tesseract::RIL_BLOCK)) {
+                    // CJK strokes can pass for rules or pictures: only text blocks hold paragraphs.
+                    skipping = !PTIsTextType(it->BlockType());
+                    if (!skipping) {
+                        blocks.push_back({it->BlockType() == tesseract::PT_TABLE, {}});
+                    }
+                }
+                if (skipping) {
+                    continue;
+                }
+                int left = 0, top = 0, right = 0, bottom = 0;
+                if (it->IsAtBeginningOf(tesseract::RIL_PARA) || blocks.back().paragraphs.empty()) {
+                    Paragraph paragraph;
+                    if (it->BoundingBox(tesseract::RIL_PARA, &left, &top, &right, &bottom)) {
+                        paragraph.box = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                    }
+                    tesseract::ParagraphJustification justification = tesseract::JUSTIFICATION_UNKNOWN;
+                    bool isListItem = false;
+                    bool isCrown = false;
+                    // Left unset for single lines.
+                    int firstLineIndent = 0;
+                    it->ParagraphInfo(&justification, &isListItem, &isCrown, &firstLineIndent);
+                    switch (justification) {
+                    case tesseract::JUSTIFICATION_LEFT:
+                        paragraph.alignment = tessary::TextBlockAlignment::leading;
+                        break;
+                    case tesseract::JUSTIFICATION_CENTER:
+                        paragraph.alignment = tessary::TextBlockAlignment::center;
+                        break;
+                    case tesseract::JUSTIFICATION_RIGHT:
+                        paragraph.alignment = tessary::TextBlockAlignment::trailing;
+                        break;
+                    case tesseract::JUSTIFICATION_UNKNOWN:
+                        break;
+                    }
+                    blocks.back().paragraphs.push_back(std::move(paragraph));
+                }
+                if (it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
+                    Paragraph& paragraph = blocks.back().paragraphs.back();
+                    const QRect line(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                    paragraph.lines.push_back(line);
+                    paragraph.box = paragraph.box.isEmpty() ? line : paragraph.box;
+                }
+            } while (it->Next(tesseract::RIL_TEXTLINE));
+        }
+    }
+    api.Clear();
+    api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    return blocks;
+}
+
 std::vector<tessary::ColumnGaps::Word> LineReader::read(const QImage& line, const std::atomic<bool>* cancel) {
     std::vector<Result> results;
     std::vector<tessary::LanguageCascade::Reading> tried;

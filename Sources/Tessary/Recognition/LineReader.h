@@ -2,6 +2,7 @@
 
 #include "TessaryCore/ColumnGaps.h"
 #include "TessaryCore/LanguageCascade.h"
+#include "TessaryCore/TextBlockAlignment.h"
 
 #include <QImage>
 #include <QRect>
@@ -9,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,20 @@ public:
     };
     // The page layout of `grey` (8-bit, dark on light): pixel boxes, rows top-down.
     Layout findLayout(const QImage& grey);
+
+    struct Paragraph {
+        QRect box;
+        std::vector<QRect> lines;
+        // Nothing when the engine could not tell (a single line, usually).
+        std::optional<tessary::TextBlockAlignment> alignment;
+    };
+    struct Block {
+        bool isTable = false;
+        std::vector<Paragraph> paragraphs;
+    };
+    // The text blocks of `grey` (8-bit, dark on light) with their paragraphs and lines, in the
+    // engine's order; pixel boxes, rows top-down. Blocks that are not text are left out.
+    std::vector<Block> findStructure(const QImage& grey);
 
     // The words of the one line in `line` (8-bit grey, dark on light), boxes in its pixels.
     // Starts with the model that read the previous line; restart() forgets it. Setting `cancel`

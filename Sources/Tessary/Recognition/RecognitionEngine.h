@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TessaryCore/DocumentLayout.h"
 #include "TessaryCore/RecognizedLine.h"
 
 #include <QString>
@@ -26,6 +27,12 @@ public:
     virtual std::vector<tessary::RecognizedLine> recognizeLines(const QImage& image,
                                                                 const std::atomic<bool>* cancel) = 0;
 
+    // The paragraphs of `image` as a document tree: one page container holding the text blocks'
+    // paragraphs, and a table for every table block (one row per paragraph). Boxes in image
+    // pixels, top-left origin. Setting `cancel` stops the work early. Throws TextRecognitionError.
+    virtual std::vector<tessary::DocumentContainer> recognizeLayout(const QImage& image,
+                                                                    const std::atomic<bool>* cancel) = 0;
+
     // TESSDATA_PREFIX when set (the directory holding the .traineddata files), else Debian's.
     static QString defaultDataPath() {
         const QString prefix = qEnvironmentVariable("TESSDATA_PREFIX");
@@ -37,4 +44,4 @@ public:
 // which becomes the thread the engine recognises on (its parallel loops are confined to it).
 // Throws TextRecognitionError. The version in the name keeps a stale module from being used.
 using RecognitionEngineFactory = RecognitionEngine* (*)(const QString& dataPath);
-inline constexpr char recognitionEngineFactorySymbol[] = "tessary_create_recognition_engine_v1";
+inline constexpr char recognitionEngineFactorySymbol[] = "tessary_create_recognition_engine_v2";

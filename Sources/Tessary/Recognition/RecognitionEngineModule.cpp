@@ -7,10 +7,10 @@
 
 #include <type_traits>
 
-extern "C" Q_DECL_EXPORT RecognitionEngine* tessary_create_recognition_engine_v1(const QString& dataPath) {
+extern "C" Q_DECL_EXPORT RecognitionEngine* tessary_create_recognition_engine_v2(const QString& dataPath) {
     // The OpenMP runtime arrives with the module, so the worker thread can only be confined now.
     TesseractEngine::confineOpenMpToThisThread();
     return new TesseractEngine(dataPath);
 }
 
-static_assert(std::is_same_v<decltype(&tessary_create_recognition_engine_v1), RecognitionEngineFactory>);
+static_assert(std::is_same_v<decltype(&tessary_create_recognition_engine_v2), RecognitionEngineFactory>);

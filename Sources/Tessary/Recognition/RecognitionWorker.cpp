@@ -39,7 +39,8 @@ RecognitionWorker::~RecognitionWorker() {
 }
 
 QFuture<QString> RecognitionWorker::submit(QImage image) {
-    Request request{std::move(image), QPromise<QString>(), false};
+    Request request;
+    request.image = std::move(image);
     request.promise.start();
     QFuture<QString> future = request.promise.future();
     {
@@ -49,14 +50,41 @@ QFuture<QString> RecognitionWorker::submit(QImage image) {
             request.promise.finish();
             return future;
         }
-        m_queue.push_back(std::move(request));
+        const auto firstYielding = std::find_if(m_queue.begin(), m_queue.end(),
+                                                [](const Request& queued) { return queued.yielding; });
+        m_queue.insert(firstYielding, std::move(request));
+    }
+    m_wake.notify_one();
+    return future;
+}
+
+QFuture<std::vector<tessary::DocumentContainer>> RecognitionWorker::submitLayout(QImage image,
+                                                                                 bool yielding) {
+    Request request;
+    request.image = std::move(image);
+    request.layout = true;
+    request.yielding = yielding;
+    request.layoutPromise.start();
+    QFuture<std::vector<tessary::DocumentContainer>> future = request.layoutPromise.future();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) {
+            request.layoutPromise.setException(std::make_exception_ptr(TextRecognitionError::cancelled()));
+            request.layoutPromise.finish();
+            return future;
+        }
+        // Requests someone waits for go before those that only prepare the engine.
+        const auto firstYielding = std::find_if(m_queue.begin(), m_queue.end(),
+                                                [](const Request& queued) { return queued.yielding; });
+        m_queue.insert(yielding ? m_queue.end() : firstYielding, std::move(request));
     }
     m_wake.notify_one();
     return future;
 }
 
 void RecognitionWorker::prewarm() {
-    Request request{QImage(), QPromise<QString>(), true};
+    Request request;
+    request.warmUpOnly = true;
     {
         std::lock_guard lock(m_mutex);
         if (m_stopping) {
@@ -91,7 +119,10 @@ void RecognitionWorker::run() {
         abandoned.swap(m_queue);
     }
     for (Request& request : abandoned) {
-        if (!request.warmUpOnly) {
+        if (request.layout) {
+            request.layoutPromise.setException(std::make_exception_ptr(TextRecognitionError::cancelled()));
+            request.layoutPromise.finish();
+        } else if (!request.warmUpOnly) {
             request.promise.setException(std::make_exception_ptr(TextRecognitionError::cancelled()));
             request.promise.finish();
         }
@@ -100,6 +131,10 @@ void RecognitionWorker::run() {
 }
 
 void RecognitionWorker::serve(Request& request) {
+    if (request.layout) {
+        serveLayout(request);
+        return;
+    }
     if (request.warmUpOnly) {
         try {
             ensureEngine();
@@ -123,6 +158,24 @@ void RecognitionWorker::serve(Request& request) {
         request.promise.setException(std::make_exception_ptr(TextRecognitionError::engineFailed()));
     }
     request.promise.finish();
+}
+
+void RecognitionWorker::serveLayout(Request& request) {
+    try {
+        ensureEngine();
+        QElapsedTimer timer;
+        timer.start();
+        std::vector<tessary::DocumentContainer> documents =
+            m_engine->recognizeLayout(request.image, &m_cancel);
+        Log::info(QStringLiteral("版面识别耗时 ") +
+                  QString::asprintf("%.2f", double(timer.nsecsElapsed()) / 1e9) + QLatin1Char('s'));
+        request.layoutPromise.addResult(std::move(documents));
+    } catch (const TextRecognitionError&) {
+        request.layoutPromise.setException(std::current_exception());
+    } catch (const std::exception&) {
+        request.layoutPromise.setException(std::make_exception_ptr(TextRecognitionError::engineFailed()));
+    }
+    request.layoutPromise.finish();
 }
 
 void RecognitionWorker::ensureEngine() {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "TessaryCore/DocumentLayout.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -31,6 +33,11 @@ public:
     // The future fails with TextRecognitionError. Callable from any thread.
     QFuture<QString> submit(QImage image);
 
+    // The document tree of `image` (see RecognitionEngine::recognizeLayout). A request marked
+    // `yielding` is served after every request that is not, whenever those arrive. The future
+    // fails with TextRecognitionError. Callable from any thread.
+    QFuture<std::vector<tessary::DocumentContainer>> submitLayout(QImage image, bool yielding = false);
+
     // Loads the engine now, in the background, unless it is loaded or loading.
     void prewarm();
 
@@ -39,10 +46,14 @@ private:
         QImage image;
         QPromise<QString> promise;
         bool warmUpOnly = false;
+        bool layout = false;
+        bool yielding = false;
+        QPromise<std::vector<tessary::DocumentContainer>> layoutPromise;
     };
 
     void run();
     void serve(Request& request);
+    void serveLayout(Request& request);
     void ensureEngine();
 
     static QStringList defaultModuleDirectories();

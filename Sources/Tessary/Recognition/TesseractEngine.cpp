@@ -80,8 +80,48 @@ QImage greyImage(const QImage& image) {
     return grey;
 }
 
+// `box` widened to the ink that touches it on the left and right within its margin: the engine's
+// boxes can leave out a final full stop, whose pixels would then show beside a cover.
+QRect inkExtent(const QImage& grey, const QRect& box) {
+    const QRect area = lineArea(grey, box);
+    if (area.isEmpty()) {
+        return box;
+    }
+    const QImage crop = darkOnLight(grey, area);
+    const int paper = dominantLevel(crop);
+    const auto inked = [&](int x) {
+        for (int y = box.top() - area.top(); y <= box.bottom() - area.top(); ++y) {
+            if (y >= 0 && y < crop.height() && crop.constScanLine(y)[x] + 64 < paper) {
+                return true;
+            }
+        }
+        return false;
+    };
+    QRect result = box;
+    // Gaps of up to two columns are bridged: antialiased glyphs seldom leave wider ones.
+    for (int x = box.right() + 1 - area.left(), gap = 0; x < crop.width() && gap <= 2; ++x) {
+        gap = inked(x) ? 0 : gap + 1;
+        if (gap == 0) {
+            result.setRight(area.left() + x);
+        }
+    }
+    for (int x = box.left() - 1 - area.left(), gap = 0; x >= 0 && gap <= 2; --x) {
+        gap = inked(x) ? 0 : gap + 1;
+        if (gap == 0) {
+            result.setLeft(area.left() + x);
+        }
+    }
+    return result;
+}
+
 tessary::Rect toRect(const QRect& box) {
     return {double(box.x()), double(box.y()), double(box.width()), double(box.height())};
+}
+
+tessary::Rect unite(const tessary::Rect& a, const tessary::Rect& b) {
+    const double x0 = std::min(a.minX(), b.minX());
+    const double y0 = std::min(a.minY(), b.minY());
+    return {x0, y0, std::max(a.maxX(), b.maxX()) - x0, std::max(a.maxY(), b.maxY()) - y0};
 }
 
 QRect toQRect(const tessary::Rect& box) {
@@ -161,9 +201,7 @@ std::vector<tessary::RecognizedLine> TesseractEngine::recognizeLines(const QImag
     if (image.isNull() || image.width() < 1 || image.height() < 1) {
         return {};
     }
-    if (image.width() > maximumSide || image.height() > maximumSide) {
-        throw TextRecognitionError::imageTooLarge(image.width(), image.height());
-    }
+    checkSize(image);
     const QImage grey = greyImage(image);
     const double width = grey.width();
     const double height = grey.height();
@@ -178,6 +216,30 @@ std::vector<tessary::RecognizedLine> TesseractEngine::recognizeLines(const QImag
         boxes.push_back(toQRect(box));
     }
 
+    const std::vector<std::vector<tessary::ColumnGaps::Word>> words = readLines(grey, boxes, cancel);
+
+    std::vector<tessary::RecognizedLine> lines;
+    for (const std::vector<tessary::ColumnGaps::Word>& lineWords : words) {
+        for (const tessary::ColumnGaps::Segment& segment : tessary::ColumnGaps::split(lineWords)) {
+            const tessary::Rect& box = segment.box;
+            lines.push_back(
+                {tessary::Rect{box.x / width, box.y / height, box.width / width, box.height / height},
+                 tessary::CjkSpacing::removeSpacesBetweenCjk(segment.text)});
+        }
+    }
+    return lines;
+}
+
+void TesseractEngine::checkSize(const QImage& image) {
+    if (image.width() > maximumSide || image.height() > maximumSide) {
+        throw TextRecognitionError::imageTooLarge(image.width(), image.height());
+    }
+}
+
+std::vector<std::vector<tessary::ColumnGaps::Word>>
+TesseractEngine::readLines(const QImage& grey, const std::vector<QRect>& boxes,
+                           const std::atomic<bool>* cancel) {
+    const double height = grey.height();
     // Each thread takes every n-th line, so that all of them walk through the paragraphs in order
     // and keep finding the language of the line before; the split is the same on every run.
     std::vector<std::vector<tessary::ColumnGaps::Word>> words(boxes.size());
@@ -225,14 +287,62 @@ std::vector<tessary::RecognizedLine> TesseractEngine::recognizeLines(const QImag
         std::rethrow_exception(failure);
     }
 
-    std::vector<tessary::RecognizedLine> lines;
-    for (const std::vector<tessary::ColumnGaps::Word>& lineWords : words) {
-        for (const tessary::ColumnGaps::Segment& segment : tessary::ColumnGaps::split(lineWords)) {
-            const tessary::Rect& box = segment.box;
-            lines.push_back(
-                {tessary::Rect{box.x / width, box.y / height, box.width / width, box.height / height},
-                 tessary::CjkSpacing::removeSpacesBetweenCjk(segment.text)});
+    return words;
+}
+
+std::vector<tessary::DocumentContainer> TesseractEngine::recognizeLayout(const QImage& image,
+                                                                         const std::atomic<bool>* cancel) {
+    if (image.isNull() || image.width() < 1 || image.height() < 1) {
+        return {};
+    }
+    checkSize(image);
+    const QImage grey = greyImage(image);
+    const std::vector<LineReader::Block> blocks = m_readers.front()->findStructure(grey);
+    std::vector<QRect> boxes;
+    for (const LineReader::Block& block : blocks) {
+        for (const LineReader::Paragraph& paragraph : block.paragraphs) {
+            boxes.insert(boxes.end(), paragraph.lines.begin(), paragraph.lines.end());
         }
     }
-    return lines;
+    const std::vector<std::vector<tessary::ColumnGaps::Word>> words = readLines(grey, boxes, cancel);
+
+    tessary::DocumentContainer page;
+    std::size_t next = 0;
+    for (const LineReader::Block& block : blocks) {
+        tessary::DocumentTable table;
+        for (const LineReader::Paragraph& paragraph : block.paragraphs) {
+            tessary::DocumentTextItem item;
+            item.box = toRect(paragraph.box);
+            item.alignment = paragraph.alignment;
+            for (const QRect& line : paragraph.lines) {
+                std::string text;
+                for (const tessary::ColumnGaps::Segment& segment :
+                     tessary::ColumnGaps::split(words[next++])) {
+                    text += (text.empty() ? "" : " ") + segment.text;
+                }
+                text = tessary::CjkSpacing::removeSpacesBetweenCjk(text);
+                if (text.empty()) {
+                    continue;
+                }
+                const QRect box = inkExtent(grey, line);
+                item.box = item.box.isEmpty() ? toRect(box) : unite(item.box, toRect(box));
+                item.transcript += (item.transcript.empty() ? "" : "\n") + text;
+                item.lines.push_back({std::move(text), toRect(box)});
+            }
+            if (item.lines.empty()) {
+                continue;
+            }
+            if (block.isTable) {
+                tessary::DocumentContainer cell;
+                cell.paragraphs.push_back(std::move(item));
+                table.rows.push_back({std::move(cell)});
+            } else {
+                page.paragraphs.push_back(std::move(item));
+            }
+        }
+        if (!table.rows.empty()) {
+            page.tables.push_back(std::move(table));
+        }
+    }
+    return {std::move(page)};
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "Recognition/RecognitionEngine.h"
+#include "TessaryCore/ColumnGaps.h"
 #include "TessaryCore/RecognizedLine.h"
 
+#include <QRect>
 #include <QString>
 
 #include <atomic>
@@ -47,10 +49,19 @@ public:
     std::vector<tessary::RecognizedLine> recognizeLines(const QImage& image,
                                                         const std::atomic<bool>* cancel) override;
 
+    // The paragraphs of the text blocks, each line read as recognizeLines reads it.
+    std::vector<tessary::DocumentContainer> recognizeLayout(const QImage& image,
+                                                            const std::atomic<bool>* cancel) override;
+
     // Tesseract addresses pixels with 16-bit coordinates.
     static constexpr int maximumSide = 32767;
 
 private:
+    // The words of each line box of `grey`, read on all threads; boxes in image pixels, y up.
+    std::vector<std::vector<tessary::ColumnGaps::Word>>
+    readLines(const QImage& grey, const std::vector<QRect>& boxes, const std::atomic<bool>* cancel);
+    static void checkSize(const QImage& image);
+
     std::vector<std::unique_ptr<LineReader>> m_readers;
     std::vector<std::string> m_languages;
 };

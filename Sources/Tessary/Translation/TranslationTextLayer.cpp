@@ -1,0 +1,122 @@
+#include "Translation/TranslationTextLayer.h"
+
+#include "Foundation/CoordinateSpace.h"
+#include "Translation/Typesetter.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QShortcut>
+#include <QTextEdit>
+
+namespace {
+
+Qt::Alignment qtAlignment(tessary::TextBlockAlignment alignment) {
+    switch (alignment) {
+    case tessary::TextBlockAlignment::center:
+        return Qt::AlignHCenter;
+    case tessary::TextBlockAlignment::trailing:
+        return Qt::AlignRight;
+    case tessary::TextBlockAlignment::leading:
+        break;
+    }
+    return Qt::AlignLeft | Qt::AlignAbsolute;
+}
+
+QColor qColor(const tessary::RgbColor& color) {
+    return QColor::fromRgbF(float(color.red), float(color.green), float(color.blue));
+}
+
+} // namespace
+
+TranslationTextLayer::TranslationTextLayer(QWidget* canvas) : QWidget(canvas) {
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_TranslucentBackground);
+    if (canvas) {
+        setGeometry(canvas->rect());
+    }
+    auto* copy = new QShortcut(QKeySequence::Copy, this);
+    copy->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QShortcut::activated, this, [this] { copySelection(); });
+}
+
+void TranslationTextLayer::setTranslation(const TypesetTranslation& translation, double canvasHeight) {
+    clear();
+    for (const tessary::TranslationBlockLayout& layout : translation.layouts) {
+        auto* view = new QTextEdit(this);
+        view->setReadOnly(true);
+        view->setAcceptRichText(false);
+        view->setFrameStyle(QFrame::NoFrame);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setLineWrapMode(QTextEdit::WidgetWidth);
+        view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        view->viewport()->setAutoFillBackground(false);
+        view->setAttribute(Qt::WA_TranslucentBackground);
+        view->setStyleSheet(QStringLiteral("QTextEdit { background: transparent; }"));
+        view->document()->setDocumentMargin(0);
+        // The typesetter's sizes are in canvas points; the widget's fonts go by its screen's dpi.
+        QFont font = Typesetter::font(layout.fontSize, translation.targetLanguage);
+        font.setPointSizeF(layout.fontSize * 72.0 / std::max(logicalDpiY(), 1));
+        view->setFont(font);
+        QPalette palette = view->palette();
+        palette.setColor(QPalette::Text, qColor(layout.textColor));
+        palette.setColor(QPalette::Base, Qt::transparent);
+        view->setPalette(palette);
+        view->setPlainText(QString::fromStdString(layout.block.translatedText));
+        QTextOption option = view->document()->defaultTextOption();
+        option.setAlignment(qtAlignment(layout.alignment));
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        view->document()->setDefaultTextOption(option);
+        view->setGeometry(CoordinateSpace::toWidget(layout.textRect(), canvasHeight).toAlignedRect());
+        applySelectionEnabled(view);
+        view->show();
+        m_views.push_back(view);
+    }
+}
+
+void TranslationTextLayer::clear() {
+    for (QTextEdit* view : m_views) {
+        delete view;
+    }
+    m_views.clear();
+}
+
+void TranslationTextLayer::setSelectionEnabled(bool enabled) {
+    if (m_selectionEnabled == enabled) {
+        return;
+    }
+    m_selectionEnabled = enabled;
+    setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    for (QTextEdit* view : m_views) {
+        applySelectionEnabled(view);
+    }
+}
+
+void TranslationTextLayer::applySelectionEnabled(QTextEdit* view) {
+    view->setAttribute(Qt::WA_TransparentForMouseEvents, !m_selectionEnabled);
+    view->viewport()->setAttribute(Qt::WA_TransparentForMouseEvents, !m_selectionEnabled);
+    view->setTextInteractionFlags(m_selectionEnabled
+                                      ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                      : Qt::NoTextInteraction);
+    if (!m_selectionEnabled) {
+        QTextCursor cursor = view->textCursor();
+        cursor.clearSelection();
+        view->setTextCursor(cursor);
+    }
+}
+
+QString TranslationTextLayer::selectedText() const {
+    for (const QTextEdit* view : m_views) {
+        if (view->textCursor().hasSelection()) {
+            return view->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        }
+    }
+    return {};
+}
+
+void TranslationTextLayer::copySelection() const {
+    const QString text = selectedText();
+    if (!text.isEmpty()) {
+        QGuiApplication::clipboard()->setText(text);
+    }
+}
