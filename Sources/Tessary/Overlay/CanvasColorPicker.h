@@ -37,7 +37,8 @@ public:
     void copy();
 
     // `clickToCopy`: the toolbar's picker, where a press copies; the loupe names the shortcut.
-    void paint(QPainter& painter, const QRegion& region, const QImage& frozen, double scale, bool clickToCopy);
+    void paint(QPainter& painter, const QRegion& region, const QImage& frozen, double scale,
+               bool clickToCopy);
 
 private:
     CanvasSurface& surface_;

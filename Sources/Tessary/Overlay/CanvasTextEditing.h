@@ -18,7 +18,8 @@ public:
     // Opens an editor at `at` within `selection` and gives it the keyboard; `onCommit` and
     // `onCancel` are its own Ctrl+Return and Escape.
     void open(QWidget* canvas, const tessary::Rect& selection, tessary::Point at,
-              const tessary::AnnotationStyle& style, std::function<void()> onCommit, std::function<void()> onCancel);
+              const tessary::AnnotationStyle& style, std::function<void()> onCommit,
+              std::function<void()> onCancel);
 
     struct Closed {
         // The typed text as an annotation; nothing when only blanks were typed.

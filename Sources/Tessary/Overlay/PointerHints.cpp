@@ -13,7 +13,8 @@ using tessary::Rect;
 namespace SG = tessary::SelectionGeometry;
 
 PointerHints::PointerHints(CanvasSurface& surface, FrozenPixels& pixels, const CapturedDisplay& captured,
-                           const std::vector<tessary::OnScreenWindow>& windows, const OverlayPerfOptions& perf)
+                           const std::vector<tessary::OnScreenWindow>& windows,
+                           const OverlayPerfOptions& perf)
     : surface_(surface), pixels_(pixels), captured_(captured), windows_(windows), perf_(perf) {}
 
 void PointerHints::track(Point p) {
@@ -40,8 +41,8 @@ void PointerHints::track(Point p) {
 }
 
 void PointerHints::clear() {
-    const bool hadHints = point_ || hoveredWindow_ || hoveredWindowRect_ || !readoutRegion_.current.isEmpty() ||
-                          !windowLabelRegion_.current.isEmpty();
+    const bool hadHints = point_ || hoveredWindow_ || hoveredWindowRect_ ||
+                          !readoutRegion_.current.isEmpty() || !windowLabelRegion_.current.isEmpty();
     point_.reset();
     pixel_.reset();
     color_.reset();
@@ -111,8 +112,8 @@ void PointerHints::paint(QPainter& painter, const QRegion& region, bool pickerSh
     if (!pickerShown && hoveredWindowRect_ && hoveredWindow_) {
         SelectionLabelPainter::drawSizeLabel(painter, *hoveredWindowRect_, captured_.scale, bounds);
         SelectionLabelPainter::drawWindowName(painter, *hoveredWindowRect_,
-                                              QString::fromStdString(hoveredWindow_->appName), captured_.scale,
-                                              bounds);
+                                              QString::fromStdString(hoveredWindow_->appName),
+                                              captured_.scale, bounds);
     }
     if (point_ && pixel_ && color_) {
         readout_.paint(painter, region, bounds, scale, *point_, *pixel_, *color_);

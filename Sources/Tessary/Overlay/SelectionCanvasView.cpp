@@ -3,21 +3,15 @@
 #include "Foundation/CoordinateSpace.h"
 #include "Foundation/Log.h"
 #include "Output/Clipboard.h"
-#include "Overlay/AnnotationTextEditor.h"
 #include "Overlay/ClickTrace.h"
 #include "Overlay/OverlayBackdropView.h"
-#include "Overlay/OverlayGuideView.h"
 #include "Overlay/PerfProbe.h"
 #include "Overlay/QRCodeDetector.h"
-#include "Overlay/SelectionLabelPainter.h"
 #include "TessaryCore/DemoAnnotations.h"
-#include "TessaryCore/WindowGeometry.h"
 
-#include <QColorSpace>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 
 #include <cmath>
 
@@ -37,8 +31,9 @@ template <class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 SelectionCanvasView::SelectionCanvasView(CapturedDisplay captured,
                                          std::vector<tessary::OnScreenWindow> windows, QWidget* parent)
     : QWidget(parent), captured_(std::move(captured)), windows_(std::move(windows)),
-      interaction_(Rect{}), layers_{&translation_, &annotations_},
-      mosaicCache_(captured_.image, captured_.scale) {
+      pixels_(captured_.image, captured_.scale), interaction_(Rect{}), layers_{&translation_, &annotations_},
+      mosaicCache_(captured_.image, captured_.scale), hints_(*this, pixels_, captured_, windows_, perf_),
+      picker_(*this, pixels_, perf_, this) {
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -70,8 +65,6 @@ SelectionCanvasView::SelectionCanvasView(CapturedDisplay captured,
     bars_ = new CanvasBars(
         this, [this] { return selection(); }, std::move(actions));
     resize(int(std::lround(captured_.frame.width)), int(std::lround(captured_.frame.height)));
-    // A hidden widget hears of its size only when shown; the interaction needs it at once.
-    interaction_.setBounds(bounds());
 }
 
 SelectionCanvasView::~SelectionCanvasView() = default;
@@ -102,13 +95,14 @@ void SelectionCanvasView::setBackdrop(OverlayBackdropView* backdrop) {
     refreshCutout();
 }
 
-void SelectionCanvasView::resizeEvent(QResizeEvent* event) {
+tessary::CanvasInteraction& SelectionCanvasView::machine() {
+    // A hidden widget hears of a new size only when shown; the rules need it at once.
     interaction_.setBounds(bounds());
-    QWidget::resizeEvent(event);
+    return interaction_;
 }
 
 void SelectionCanvasView::setGuide(OverlayGuideView* guide) {
-    guide_ = guide;
+    hints_.setGuide(guide);
 }
 
 void SelectionCanvasView::markFrameStart() {
@@ -149,22 +143,6 @@ Rect SelectionCanvasView::annotationArea() const {
     return selection() ? *selection() : bounds();
 }
 
-tessary::PixelPoint SelectionCanvasView::pixelAt(Point p) const {
-    return SG::pixelUnder(p, {double(width()), double(height())}, captured_.image.width(),
-                          captured_.image.height());
-}
-
-std::optional<tessary::PixelColor> SelectionCanvasView::sampleColor(tessary::PixelPoint pixel) {
-    if (!samplerTried_) {
-        samplerTried_ = true;
-        sampler_ = PixelColorSampler::make(captured_.image);
-    }
-    if (!sampler_) {
-        return std::nullopt;
-    }
-    return sampler_->color(pixel.x, pixel.y);
-}
-
 // MARK: - Carrying out the interaction's answers
 
 void SelectionCanvasView::apply(const tessary::CanvasCommandList& commands) {
@@ -186,23 +164,23 @@ void SelectionCanvasView::apply(const tessary::CanvasCommand& command) {
                    [this](const Commands::HideBars&) { hideBars(); },
                    [this](const Commands::SyncBars&) { syncBars(); },
                    [this](const Commands::ClearPointerHints&) { clearPointerHints(); },
-                   [this](const Commands::TrackPointerGuide& c) { updatePointerGuide(c.at); },
+                   [this](const Commands::TrackPointerGuide& c) { hints_.track(c.at); },
                    [this](const Commands::TrackPicker& c) {
                        updateColorPicker(c.at ? *c.at : toCanvas(mapFromGlobal(QCursor::pos())));
                    },
-                   [this](const Commands::ForgetPicker&) { forgetColorPicker(); },
+                   [this](const Commands::ForgetPicker&) { picker_.forget(); },
                    [this](const Commands::ShowLoupe& c) {
-                       pickerJustCopied_ = false;
+                       picker_.clearCopiedMark();
                        clearPointerHints();
                        if (c.at) {
                            updateColorPicker(*c.at);
                        }
                    },
                    [this](const Commands::CopyColor& c) {
-                       if (c.picked && pickerColor_) {
-                           copyPickedColor(*pickerColor_);
-                       } else if (c.orGuide && guideColor_) {
-                           copyGuideColor(*guideColor_);
+                       if (c.picked && picker_.color()) {
+                           picker_.copy();
+                       } else if (c.orGuide && hints_.color()) {
+                           copyGuideColor(*hints_.color());
                        }
                    },
                    [this](const Commands::PlaceSticker& c) {
@@ -255,7 +233,7 @@ void SelectionCanvasView::apply(const tessary::CanvasCommand& command) {
 // MARK: - Selection and output
 
 void SelectionCanvasView::setSelection(const std::optional<Rect>& selection) {
-    apply(interaction_.setSelection(selection));
+    apply(machine().setSelection(selection));
 }
 
 void SelectionCanvasView::selectionChanged(const std::optional<Rect>& before) {
@@ -271,7 +249,7 @@ void SelectionCanvasView::selectionChanged(const std::optional<Rect>& before) {
 }
 
 void SelectionCanvasView::refreshCutout() {
-    const std::optional<Rect> cutout = selection() ? selection() : hoveredWindowRect_;
+    const std::optional<Rect> cutout = selection() ? selection() : hints_.hoveredWindowRect();
     if (backdrop_) {
         backdrop_->setCutout(cutout);
     }
@@ -279,39 +257,11 @@ void SelectionCanvasView::refreshCutout() {
 
 void SelectionCanvasView::clearSelection() {
     clearTranslation();
-    apply(interaction_.clearSelection());
+    apply(machine().clearSelection());
 }
 
 QImage SelectionCanvasView::croppedImage() const {
-    if (!selection()) {
-        return {};
-    }
-    const auto crop = SG::cropRect(*selection(), height(), captured_.scale, captured_.image.width(),
-                                   captured_.image.height());
-    if (!crop) {
-        return {};
-    }
-    const QImage& source = captured_.image;
-    if (crop->x == 0 && crop->y == 0 && crop->width == source.width() && crop->height == source.height()) {
-        return source;
-    }
-    if (source.depth() != 32) {
-        return source.copy(crop->x, crop->y, crop->width, crop->height);
-    }
-    // A read-only view into the frozen pixels instead of a copy: a full-display crop at 4K is 33 MB,
-    // which the main thread would otherwise fault in page by page. Writers detach as usual; the
-    // view keeps the frozen pixels alive through its own reference.
-    const uchar* bits =
-        source.constBits() + qsizetype(crop->y) * source.bytesPerLine() + qsizetype(crop->x) * 4;
-    auto* keepAlive = new QImage(source);
-    QImage view(
-        bits, crop->width, crop->height, source.bytesPerLine(), source.format(),
-        [](void* image) { delete static_cast<QImage*>(image); }, keepAlive);
-    view.setDevicePixelRatio(source.devicePixelRatio());
-    view.setDotsPerMeterX(source.dotsPerMeterX());
-    view.setDotsPerMeterY(source.dotsPerMeterY());
-    view.setColorSpace(source.colorSpace());
-    return view;
+    return selection() ? pixels_.crop(*selection(), height()) : QImage();
 }
 
 CaptureOutput SelectionCanvasView::captureOutput(ToolKind tool) {
@@ -332,7 +282,7 @@ void SelectionCanvasView::applyDemoSelection(const std::optional<Rect>& rect) {
     const Rect wanted = rect ? rect->standardized().intersected(bounds())
                              : tessary::DemoAnnotations::defaultSelection(bounds());
     if (!wanted.isEmpty()) {
-        apply(interaction_.applySelection(wanted));
+        apply(machine().applySelection(wanted));
     }
 }
 
@@ -404,183 +354,44 @@ void SelectionCanvasView::tracePress(const tessary::CanvasInteraction& before,
 
 void SelectionCanvasView::pressAt(Point p) {
     const tessary::CanvasInteraction before = interaction_;
-    const tessary::CanvasCommandList commands = interaction_.press(p, [this](Point at) {
-        refreshHoveredWindow(at);
-        return hoveredWindowRect_;
+    const tessary::CanvasCommandList commands = machine().press(p, [this](Point at) {
+        hints_.refreshHoveredWindow(at);
+        return hints_.hoveredWindowRect();
     });
     tracePress(before, commands);
     apply(commands);
 }
 
 void SelectionCanvasView::dragTo(Point p) {
-    apply(interaction_.drag(p));
+    apply(machine().drag(p));
 }
 
 void SelectionCanvasView::releaseAt(Point p) {
-    apply(interaction_.release(p));
+    apply(machine().release(p));
 }
 
 void SelectionCanvasView::pointerMovedTo(Point p) {
-    apply(interaction_.pointerMoved(p));
+    apply(machine().pointerMoved(p));
 }
 
 void SelectionCanvasView::pointerExited() {
-    apply(interaction_.pointerExited());
+    apply(machine().pointerExited());
 }
 
-// MARK: - Pointer guide and hovered window
-
-void SelectionCanvasView::updatePointerGuide(Point p) {
-    const Point q = SG::clamp(p, bounds());
-    const tessary::PixelPoint pixel = pixelAt(q);
-    if (guidePoint_ == q) {
-        return;
-    }
-    refreshHoveredWindow(q);
-    guidePoint_ = q;
-    guidePixel_ = pixel;
-    guideColor_ = sampleColor(pixel);
-    if (guide_) {
-        guide_->setCrosshair(q);
-    }
-    if (perf_.legacyFullRedraw) {
-        update();
-        return;
-    }
-    const Rect next = readoutPainter_.layout(q, bounds()).background;
-    invalidateUnion(readoutRegion_.current, next);
-    readoutRegion_.current = next;
-}
+// MARK: - Pointer hints, colour picker and loupe
 
 void SelectionCanvasView::clearPointerHints() {
-    const bool hadHints = guidePoint_ || hoveredWindow_ || hoveredWindowRect_ ||
-                          !readoutRegion_.current.isEmpty() || !windowLabelRegion_.current.isEmpty();
-    guidePoint_.reset();
-    guidePixel_.reset();
-    guideColor_.reset();
-    hoveredWindow_.reset();
-    hoveredWindowRect_.reset();
-    if (guide_) {
-        guide_->setCrosshair(std::nullopt);
-        guide_->showWindowBorder(std::nullopt);
-    }
-    if (!hadHints) {
-        return;
-    }
-    refreshCutout();
-    invalidateUnion(readoutRegion_.current, windowLabelRegion_.current);
-    readoutRegion_.current = {};
-    windowLabelRegion_.current = {};
-    if (perf_.legacyFullRedraw) {
-        update();
-    }
-}
-
-void SelectionCanvasView::refreshHoveredWindow(Point p) {
-    const Point global{p.x + captured_.frame.x, p.y + captured_.frame.y};
-    for (const tessary::OnScreenWindow& window : windows_) {
-        if (!SG::containsClosed(window.frame, global)) {
-            continue;
-        }
-        const Rect r =
-            tessary::WindowGeometry::canvasRect(window.frame, captured_.frame).intersected(bounds());
-        if (r.isEmpty()) {
-            setHoveredWindow(std::nullopt, std::nullopt);
-        } else {
-            setHoveredWindow(window, r);
-        }
-        return;
-    }
-    setHoveredWindow(std::nullopt, std::nullopt);
-}
-
-void SelectionCanvasView::setHoveredWindow(const std::optional<tessary::OnScreenWindow>& window,
-                                           const std::optional<Rect>& rect) {
-    if (window == hoveredWindow_ && rect == hoveredWindowRect_) {
-        return;
-    }
-    const Rect before = windowLabelArea(hoveredWindowRect_);
-    hoveredWindow_ = window;
-    hoveredWindowRect_ = rect;
-    refreshCutout();
-    if (guide_) {
-        guide_->showWindowBorder(rect);
-    }
-    const Rect after = windowLabelArea(hoveredWindowRect_);
-    invalidateUnion(before, after);
-    windowLabelRegion_.current = after;
-}
-
-Rect SelectionCanvasView::windowLabelArea(const std::optional<Rect>& hovered) const {
-    if (!hovered || !hoveredWindow_) {
-        return {};
-    }
-    return SelectionLabelPainter::windowLabelArea(*hovered, QString::fromStdString(hoveredWindow_->appName),
-                                                  captured_.scale, bounds());
-}
-
-// MARK: - Colour picker and loupe
-
-tessary::OverlayLabelLayout::ColorPicker SelectionCanvasView::colorPickerLayout(Point anchor) const {
-    return tessary::OverlayLabelLayout::colorPicker(anchor, bounds());
+    hints_.clear();
 }
 
 void SelectionCanvasView::showPreSelectionLoupe(std::optional<Point> pointer) {
-    apply(interaction_.showLoupe(pointer));
+    apply(machine().showLoupe(pointer));
 }
 
 void SelectionCanvasView::updateColorPicker(Point p) {
-    if (!interaction_.showsPicker()) {
-        return;
+    if (interaction_.showsPicker()) {
+        picker_.track(p);
     }
-    const Point q = SG::clamp(p, bounds());
-    if (pickerPoint_ == q) {
-        return;
-    }
-    pickerPoint_ = q;
-    if (bounds().isEmpty() || captured_.image.isNull()) {
-        pickerPixel_.reset();
-        pickerColor_.reset();
-        invalidateUnion(colorPickerRegion_.current, {});
-        colorPickerRegion_.current = {};
-        return;
-    }
-    pickerPixel_ = pixelAt(q);
-    pickerColor_ = sampleColor(*pickerPixel_);
-    const auto layout = colorPickerLayout(q);
-    const Rect next = SG::united(layout.magnifier, layout.panel);
-    if (perf_.legacyFullRedraw) {
-        update();
-    } else {
-        invalidateUnion(colorPickerRegion_.current, next);
-    }
-    colorPickerRegion_.current = next;
-}
-
-void SelectionCanvasView::forgetColorPicker() {
-    pickerPoint_.reset();
-    pickerPixel_.reset();
-    pickerColor_.reset();
-    pickerJustCopied_ = false;
-    invalidateUnion(colorPickerRegion_.current, {});
-    colorPickerRegion_.current = {};
-}
-
-void SelectionCanvasView::copyPickedColor(const tessary::PixelColor& color) {
-    const QString text = QString::fromStdString(color.clipboardString());
-    Clipboard::writeText(text);
-    Log::info(QStringLiteral("取色器：") + text + QStringLiteral(" 已写剪贴板。"));
-    pickerJustCopied_ = true;
-    invalidateUnion(colorPickerRegion_.current, {});
-    // Each copy schedules its own reset; the first one to fire clears the mark.
-    QPointer<SelectionCanvasView> self(this);
-    QTimer::singleShot(1200, this, [self] {
-        if (!self) {
-            return;
-        }
-        self->pickerJustCopied_ = false;
-        self->invalidateUnion(self->colorPickerRegion_.current, {});
-    });
 }
 
 void SelectionCanvasView::copyGuideColor(const tessary::PixelColor& color) {
@@ -655,7 +466,7 @@ void SelectionCanvasView::keyPressEvent(QKeyEvent* event) {
         break;
     }
     if (key) {
-        if (const std::optional<tessary::CanvasCommandList> commands = interaction_.key(*key)) {
+        if (const std::optional<tessary::CanvasCommandList> commands = machine().key(*key)) {
             apply(*commands);
             return;
         }

@@ -2,17 +2,18 @@
 
 #include "Overlay/AnnotationLayer.h"
 #include "Overlay/AnnotationRenderContext.h"
-#include "Overlay/AnnotationTextEditor.h"
 #include "Overlay/CanvasBars.h"
+#include "Overlay/CanvasColorPicker.h"
+#include "Overlay/CanvasSurface.h"
+#include "Overlay/CanvasTextEditing.h"
 #include "Overlay/CaptureOutput.h"
 #include "Overlay/CapturedDisplay.h"
-#include "Overlay/ColorPickerPainter.h"
+#include "Overlay/FrozenPixels.h"
 #include "Overlay/MosaicImageCache.h"
 #include "Overlay/OverlayBackdropView.h"
 #include "Overlay/OverlayGuideView.h"
 #include "Overlay/OverlayPerfOptions.h"
-#include "Overlay/PixelColorSampler.h"
-#include "Overlay/PointerReadoutPainter.h"
+#include "Overlay/PointerHints.h"
 #include "Overlay/SelectionCanvasDelegate.h"
 #include "Overlay/ToolKind.h"
 #include "Overlay/TrackedRegion.h"
@@ -41,7 +42,7 @@ class ToolbarView;
 // capture session. The gestures and modes are CanvasInteraction's; this view carries out what it
 // answers, and owns the bars, the layers and the painters. Model geometry is in canvas points,
 // y up, origin at the display's lower-left corner.
-class SelectionCanvasView : public QWidget {
+class SelectionCanvasView : public QWidget, private CanvasSurface {
     Q_OBJECT
 public:
     SelectionCanvasView(CapturedDisplay captured, std::vector<tessary::OnScreenWindow> windows,
@@ -51,7 +52,7 @@ public:
     const CapturedDisplay& captured() const { return captured_; }
     const std::vector<tessary::OnScreenWindow>& windows() const { return windows_; }
     // Canvas bounds in points.
-    tessary::Rect bounds() const;
+    tessary::Rect bounds() const override;
 
     // The delegate must also be a QObject; it is held weakly.
     void setDelegate(SelectionCanvasDelegate* delegate);
@@ -59,7 +60,7 @@ public:
     void setBackdrop(OverlayBackdropView* backdrop);
     void setGuide(OverlayGuideView* guide);
     OverlayBackdropView* backdrop() const { return backdrop_; }
-    OverlayGuideView* guide() const { return guide_; }
+    OverlayGuideView* guide() const { return hints_.guide(); }
     void setPerf(OverlayPerfOptions perf) { perf_ = perf; }
     const OverlayPerfOptions& perf() const { return perf_; }
 
@@ -81,23 +82,26 @@ public:
 
     // Pointer readout, crosshair and hovered window.
     void clearPointerHints();
-    const std::optional<tessary::OnScreenWindow>& hoveredWindow() const { return hoveredWindow_; }
-    const std::optional<tessary::Rect>& hoveredWindowRect() const { return hoveredWindowRect_; }
-    const std::optional<tessary::Point>& selectionGuidePoint() const { return guidePoint_; }
-    const std::optional<tessary::PixelPoint>& selectionGuidePixel() const { return guidePixel_; }
-    const std::optional<tessary::PixelColor>& selectionGuideColor() const { return guideColor_; }
+    const std::optional<tessary::OnScreenWindow>& hoveredWindow() const { return hints_.hoveredWindow(); }
+    const std::optional<tessary::Rect>& hoveredWindowRect() const { return hints_.hoveredWindowRect(); }
+    const std::optional<tessary::Point>& selectionGuidePoint() const { return hints_.point(); }
+    const std::optional<tessary::PixelPoint>& selectionGuidePixel() const { return hints_.pixel(); }
+    const std::optional<tessary::PixelColor>& selectionGuideColor() const { return hints_.color(); }
 
     // Colour picker and pre-selection loupe.
     bool isColorPickerActive() const { return interaction_.is<tessary::CanvasModes::PickingColor>(); }
     bool isPreSelectionLoupeActive() const { return interaction_.is<tessary::CanvasModes::Loupe>(); }
     // The loupe shown when the overlays appear, under `pointer` when it is on this canvas.
     void showPreSelectionLoupe(std::optional<tessary::Point> pointer);
-    bool colorPickerJustCopied() const { return pickerJustCopied_; }
+    bool colorPickerJustCopied() const { return picker_.justCopied(); }
+    // Samples under `point` while the picker or the loupe is shown.
     void updateColorPicker(tessary::Point point);
-    const std::optional<tessary::Point>& colorPickerPoint() const { return pickerPoint_; }
-    const std::optional<tessary::PixelPoint>& colorPickerPixel() const { return pickerPixel_; }
-    const std::optional<tessary::PixelColor>& colorPickerColor() const { return pickerColor_; }
-    tessary::OverlayLabelLayout::ColorPicker colorPickerLayout(tessary::Point anchor) const;
+    const std::optional<tessary::Point>& colorPickerPoint() const { return picker_.point(); }
+    const std::optional<tessary::PixelPoint>& colorPickerPixel() const { return picker_.pixel(); }
+    const std::optional<tessary::PixelColor>& colorPickerColor() const { return picker_.color(); }
+    tessary::OverlayLabelLayout::ColorPicker colorPickerLayout(tessary::Point anchor) const {
+        return picker_.layout(anchor);
+    }
 
     // Annotations and tools.
     tessary::AnnotationStore& store() { return annotations_.store(); }
@@ -124,7 +128,7 @@ public:
     // Text annotations are typed in a floating editor opened by the text tool.
     void commitTextEditing();
     void cancelTextEditing();
-    AnnotationTextEditor* textEditor() const { return textEditor_; }
+    AnnotationTextEditor* textEditor() const { return textEditing_.editor(); }
 
     // QR payloads found for the current selection (scanned once it is released).
     const QStringList& qrPayloads() const { return qrPayloads_; }
@@ -141,9 +145,9 @@ public:
     NoticeBarView* noticeBar() const { return bars_->noticeBar(); }
 
     // Last drawn areas of the moving overlays, in canvas points.
-    const TrackedRegion& readoutRegion() const { return readoutRegion_; }
-    const TrackedRegion& windowLabelRegion() const { return windowLabelRegion_; }
-    const TrackedRegion& colorPickerRegion() const { return colorPickerRegion_; }
+    const TrackedRegion& readoutRegion() const { return hints_.readoutRegion(); }
+    const TrackedRegion& windowLabelRegion() const { return hints_.windowLabelRegion(); }
+    const TrackedRegion& colorPickerRegion() const { return picker_.region(); }
 
     // Called by the backdrop when a repaint of the window starts, so the probe times the whole frame.
     void markFrameStart();
@@ -163,9 +167,10 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The interaction, with the canvas's current bounds.
+    tessary::CanvasInteraction& machine();
     // Carries out what the interaction answered, in order.
     void apply(const tessary::CanvasCommandList& commands);
     void apply(const tessary::CanvasCommand& command);
@@ -177,23 +182,15 @@ private:
     QRectF toWidget(const tessary::Rect& rect) const;
     // Repaints a canvas rectangle (y-up points).
     void invalidate(const tessary::Rect& rect);
-    void invalidateUnion(const tessary::Rect& a, const tessary::Rect& b);
+    // CanvasSurface
+    void invalidateUnion(const tessary::Rect& a, const tessary::Rect& b) override;
+    void repaintAll() override { update(); }
+    void hoveredWindowChanged() override { refreshCutout(); }
     // The selection, or the whole canvas without one: where text and stickers may reach.
     tessary::Rect annotationArea() const;
 
-    tessary::PixelPoint pixelAt(tessary::Point p) const;
-    std::optional<tessary::PixelColor> sampleColor(tessary::PixelPoint pixel);
-
     void selectionChanged(const std::optional<tessary::Rect>& before);
     void refreshCutout();
-    void refreshHoveredWindow(tessary::Point p);
-    void setHoveredWindow(const std::optional<tessary::OnScreenWindow>& window,
-                          const std::optional<tessary::Rect>& rect);
-    tessary::Rect windowLabelArea(const std::optional<tessary::Rect>& hovered) const;
-    void updatePointerGuide(tessary::Point p);
-
-    void forgetColorPicker();
-    void copyPickedColor(const tessary::PixelColor& color);
     void copyGuideColor(const tessary::PixelColor& color);
 
     void hideBars();
@@ -212,12 +209,12 @@ private:
     QPointer<QObject> delegateGuard_;
     std::vector<tessary::OnScreenWindow> windows_;
     QPointer<OverlayBackdropView> backdrop_;
-    QPointer<OverlayGuideView> guide_;
     OverlayPerfOptions perf_;
+    FrozenPixels pixels_;
 
     tessary::CanvasInteraction interaction_;
     CanvasBars* bars_ = nullptr;
-    QPointer<AnnotationTextEditor> textEditor_;
+    CanvasTextEditing textEditing_;
     QRCodeDetector* qrDetector_ = nullptr;
     QStringList qrPayloads_;
 
@@ -226,26 +223,10 @@ private:
     std::vector<CanvasLayer*> layers_;
     MosaicImageCache mosaicCache_;
 
-    std::optional<tessary::Point> guidePoint_;
-    std::optional<tessary::PixelPoint> guidePixel_;
-    std::optional<tessary::PixelColor> guideColor_;
-    std::optional<tessary::OnScreenWindow> hoveredWindow_;
-    std::optional<tessary::Rect> hoveredWindowRect_;
-
-    std::optional<tessary::Point> pickerPoint_;
-    std::optional<tessary::PixelPoint> pickerPixel_;
-    std::optional<tessary::PixelColor> pickerColor_;
-    bool pickerJustCopied_ = false;
-    std::optional<PixelColorSampler> sampler_;
-    bool samplerTried_ = false;
-
-    TrackedRegion readoutRegion_;
-    TrackedRegion windowLabelRegion_;
-    TrackedRegion colorPickerRegion_;
+    PointerHints hints_;
+    CanvasColorPicker picker_;
 
     QPixmap legacyBackdrop_;
-    PointerReadoutPainter readoutPainter_;
-    ColorPickerPainter pickerPainter_;
     QElapsedTimer frameTimer_;
     bool frameStarted_ = false;
 };

@@ -34,7 +34,7 @@ void SelectionCanvasView::paintEvent(QPaintEvent* event) {
     if (perf_.legacyFullRedraw) {
         QElapsedTimer legacyTimer;
         legacyTimer.start();
-        const std::optional<Rect> cutout = selection ? selection : hoveredWindowRect_;
+        const std::optional<Rect> cutout = selection ? selection : hints_.hoveredWindowRect();
         const QRectF widgetCutout =
             cutout && !cutout->isEmpty() ? toWidget(cutout->standardized()) : QRectF();
         for (const QRect& rect : event->region()) {
@@ -47,26 +47,12 @@ void SelectionCanvasView::paintEvent(QPaintEvent* event) {
 
     const bool pickerShown = interaction_.showsPicker();
     if (!selection) {
-        if (!pickerShown && hoveredWindowRect_ && hoveredWindow_) {
-            SelectionLabelPainter::drawSizeLabel(painter, *hoveredWindowRect_, captured_.scale, bounds());
-            SelectionLabelPainter::drawWindowName(painter, *hoveredWindowRect_,
-                                                  QString::fromStdString(hoveredWindow_->appName),
-                                                  captured_.scale, bounds());
-        }
-        if (guidePoint_ && guidePixel_ && guideColor_) {
-            readoutPainter_.paint(painter, event->region(), bounds(), devicePixelRatioF(), *guidePoint_,
-                                  *guidePixel_, *guideColor_);
-        }
+        hints_.paint(painter, event->region(), pickerShown, devicePixelRatioF());
     } else {
         drawSelection(painter, *selection);
     }
-    if (pickerShown && pickerPoint_ && pickerPixel_ && pickerColor_) {
-        const ColorPickerPainter::Hint hint = pickerJustCopied_ ? ColorPickerPainter::Hint::copied
-                                              : isColorPickerActive()
-                                                  ? ColorPickerPainter::Hint::clickToCopy
-                                                  : ColorPickerPainter::Hint::shortcutToCopy;
-        pickerPainter_.paint(painter, event->region(), colorPickerLayout(*pickerPoint_), captured_.image,
-                             height(), devicePixelRatioF(), *pickerPixel_, *pickerColor_, hint);
+    if (pickerShown) {
+        picker_.paint(painter, event->region(), captured_.image, devicePixelRatioF(), isColorPickerActive());
     }
     painter.end();
 

@@ -2,14 +2,9 @@
 #include "Overlay/SelectionCanvasView.h"
 
 #include "Foundation/CoordinateSpace.h"
-#include "Overlay/AnnotationTextEditor.h"
 #include "Overlay/ClickTrace.h"
 #include "Overlay/QRCodeDetector.h"
 #include "Overlay/ToolbarView.h"
-
-#include <QWindow>
-
-#include <algorithm>
 
 using tessary::Point;
 using tessary::Rect;
@@ -29,7 +24,7 @@ void SelectionCanvasView::handleToolbarSelection(ToolKind kind) {
         return;
     }
     if (kind == ToolKind::colorPicker) {
-        apply(interaction_.toggleColorPicker());
+        apply(machine().toggleColorPicker());
         return;
     }
     if (kind == ToolKind::undo) {
@@ -37,7 +32,7 @@ void SelectionCanvasView::handleToolbarSelection(ToolKind kind) {
         return;
     }
     if (const std::optional<tessary::DrawingTool> tool = ToolKinds::drawingTool(kind)) {
-        apply(interaction_.chooseTool(*tool));
+        apply(machine().chooseTool(*tool));
     }
 }
 
@@ -91,65 +86,38 @@ void SelectionCanvasView::openTextEditor(Point p) {
     if (!selection()) {
         return;
     }
-    const Rect s = selection()->standardized();
-    const tessary::AnnotationStyle& style = annotations_.style();
-    const double minHeight = AnnotationTextEditor::minimumHeight(style.weight);
-    const double width =
-        std::min(std::clamp(s.maxX() - p.x, 120.0, AnnotationTextEditor::maximumWidth), s.width);
-    const Point topLeft{std::min(p.x, s.maxX() - width),
-                        std::max(p.y, s.minY() + std::min(s.height, minHeight))};
-    // The editor never reaches below the selection: what is typed there could not be shown.
-    auto* editor = new AnnotationTextEditor(style, topLeft, width, topLeft.y - s.minY(), this);
     QPointer<SelectionCanvasView> self(this);
-    editor->onCommit = [self](const QString&) {
-        if (self) {
-            self->commitTextEditing();
-        }
-    };
-    editor->onCancel = [self] {
-        if (self) {
-            self->cancelTextEditing();
-        }
-    };
-    textEditor_ = editor;
-    editor->show();
-    editor->raise();
-    if (QWidget* top = window()) {
-        top->activateWindow();
-    }
-    editor->setFocus(Qt::OtherFocusReason);
+    textEditing_.open(
+        this, *selection(), p, annotations_.style(),
+        [self] {
+            if (self) {
+                self->commitTextEditing();
+            }
+        },
+        [self] {
+            if (self) {
+                self->cancelTextEditing();
+            }
+        });
 }
 
 void SelectionCanvasView::commitTextEditing() {
-    apply(interaction_.endTextEditing(true));
+    apply(machine().endTextEditing(true));
 }
 
 void SelectionCanvasView::cancelTextEditing() {
-    apply(interaction_.endTextEditing(false));
+    apply(machine().endTextEditing(false));
 }
 
 void SelectionCanvasView::closeTextEditor(bool commit) {
-    AnnotationTextEditor* editor = textEditor_;
-    textEditor_ = nullptr;
-    if (!editor) {
+    const std::optional<CanvasTextEditing::Closed> closed = textEditing_.close();
+    if (!closed) {
         return;
     }
-    const QString text = editor->toPlainText();
-    const Rect frame = editor->frame();
-    const tessary::AnnotationStyle style = editor->style();
-    editor->onCommit = nullptr;
-    editor->onCancel = nullptr;
-    editor->hide();
-    // The editor may be the caller (its key handler): it goes away on the next turn.
-    editor->deleteLater();
     setFocus(Qt::OtherFocusReason);
-    if (commit && !text.trimmed().isEmpty()) {
-        tessary::Annotation annotation(tessary::TextShape{{frame.minX() + AnnotationTextEditor::inset,
-                                                           frame.maxY() - AnnotationTextEditor::inset},
-                                                          text.toStdString()},
-                                       style);
-        annotations_.store().append(std::move(annotation));
-        invalidate(selection() ? *selection() : frame);
+    if (commit && closed->text) {
+        annotations_.store().append(*closed->text);
+        invalidate(selection() ? *selection() : closed->frame);
     }
     if (commit) {
         updateBarState();
