@@ -11,6 +11,7 @@
 #include "TessaryCore/NoticeLayout.h"
 #include <QScreen>
 
+#include <QScreen>
 #include <QTimer>
 #include <QVariantAnimation>
 #include <QWidget>
