@@ -51,7 +51,9 @@ void BM_OverlayPointerMove4K(benchmark::State& state) {
     const bool loupe = state.range(1) != 0;
     OverlayWindow window(desktop({3840, 2160}, 1), {}, {legacy, 0});
     SelectionCanvasView* canvas = window.canvas();
-    canvas->setPreSelectionLoupeActive(loupe);
+    if (loupe) {
+        canvas->showPreSelectionLoupe(std::nullopt);
+    }
     window.show();
     QCoreApplication::processEvents();
     long long frame = 0;

@@ -170,7 +170,7 @@ TEST(AnnotationEditing, EditorWidthAndPlacementFollowTheSelection) {
         EXPECT_EQ(editor->font().pixelSize(), int(tessary::fontSize(c.weight)));
         EXPECT_EQ(editor->font().weight(), QFont::DemiBold);
         EXPECT_FALSE(canvas->toolbar()->isVisibleTo(canvas.get())) << "bars hide while typing";
-        EXPECT_EQ(canvas->dragMode().kind, SelectionCanvasView::DragMode::Kind::idle);
+        EXPECT_FALSE(canvas->interaction().isDragging());
     }
 }
 

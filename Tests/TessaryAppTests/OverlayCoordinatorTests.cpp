@@ -86,8 +86,7 @@ TEST(OverlayCoordinator, RightClickCancelsOnlyDuringASession) {
     sendRightPress(window->windowHandle(), {100, 100});
     EXPECT_FALSE(coordinator.isActive());
     EXPECT_TRUE(logged(scope, QStringLiteral("截图：鼠标右键取消。")));
-    EXPECT_TRUE(canvas->selection() == std::nullopt &&
-                canvas->dragMode().kind == SelectionCanvasView::DragMode::Kind::idle)
+    EXPECT_TRUE(canvas->selection() == std::nullopt && !canvas->interaction().isDragging())
         << "the press never reached the canvas";
     spin(20);
 
@@ -143,7 +142,7 @@ TEST(OverlayCoordinator, CopyNeedsASelectionOfAtLeastOnePoint) {
     canvas->setSelection(Rect{10, 10, 100, 50});
     // The canvas is gone once the session ends.
     const int canvasHeight = int(canvas->height());
-    coordinator.confirm(canvas);
+    coordinator.confirm(canvas->captureOutput(ToolKind::confirm));
     EXPECT_FALSE(coordinator.isActive()) << "the overlay goes before the clipboard is written";
     ASSERT_TRUE(
         spinUntil([&] { return logged(scope, QStringLiteral("完成：已裁剪 100x50 像素，写剪贴板成功。")); }));
@@ -163,7 +162,7 @@ TEST(OverlayCoordinator, SaveAndPinUseTheRenderedSelection) {
 
     coordinator.begin();
     coordinator.canvases().first()->setSelection(Rect{20, 30, 64, 48});
-    coordinator.save(coordinator.canvases().first());
+    coordinator.save(coordinator.canvases().first()->captureOutput(ToolKind::save));
     EXPECT_FALSE(coordinator.isActive());
     ASSERT_TRUE(spinUntil([&] {
         return logged(scope,
@@ -174,7 +173,7 @@ TEST(OverlayCoordinator, SaveAndPinUseTheRenderedSelection) {
     coordinator.begin();
     const qsizetype pinsBefore = PinnedImageWindow::openWindows().size();
     coordinator.canvases().first()->setSelection(Rect{20.7, 30.2, 64, 48});
-    coordinator.pin(coordinator.canvases().first());
+    coordinator.pin(coordinator.canvases().first()->captureOutput(ToolKind::pin));
     EXPECT_FALSE(coordinator.isActive());
     ASSERT_EQ(PinnedImageWindow::openWindows().size(), pinsBefore + 1);
     EXPECT_TRUE(logged(scope, QStringLiteral("贴图：64x48 像素，位置 20,30")));
@@ -335,7 +334,7 @@ TEST(OverlayTwoDisplays, CropOnTheDoubleScaleDisplay) {
     coordinator.begin();
     SelectionCanvasView* right = coordinator.canvases()[1];
     right->setSelection(Rect{10.25, 10, 20, 10});
-    coordinator.confirm(right);
+    coordinator.confirm(right->captureOutput(ToolKind::confirm));
     ASSERT_TRUE(
         spinUntil([&] { return logged(scope, QStringLiteral("完成：已裁剪 40x20 像素，写剪贴板成功。")); }));
     const QImage copied = QGuiApplication::clipboard()->image();

@@ -145,7 +145,7 @@ TEST(SelectionCanvas, LoupeAndPanelAppearAroundThePointer) {
     canvas->setDelegate(&delegate);
     window.show();
     spin(50);
-    canvas->setPreSelectionLoupeActive(true);
+    canvas->showPreSelectionLoupe(std::nullopt);
     const tessary::Point pointer{300, 400};
     mouse(canvas, QEvent::MouseMove, pointer, Qt::NoButton);
     spin(30);

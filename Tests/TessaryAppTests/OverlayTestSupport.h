@@ -95,12 +95,19 @@ inline void key(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoMod
 class RecordingDelegate : public QObject, public SelectionCanvasDelegate {
 public:
     void selectionCanvasDidBeginSelection(SelectionCanvasView* canvas) override { began.push_back(canvas); }
-    void selectionCanvasDidInvoke(SelectionCanvasView*, ToolKind tool) override { invoked.push_back(tool); }
-    void confirm(SelectionCanvasView*) override { ++confirms; }
+    void selectionCanvasDidInvoke(SelectionCanvasView*, ToolKind tool, const CaptureOutput& output) override {
+        invoked.push_back(tool);
+        outputs.push_back(output);
+    }
+    void confirm(const CaptureOutput& output) override {
+        ++confirms;
+        outputs.push_back(output);
+    }
     void finish() override { ++finishes; }
 
     std::vector<SelectionCanvasView*> began;
     std::vector<ToolKind> invoked;
+    std::vector<CaptureOutput> outputs;
     int confirms = 0;
     int finishes = 0;
 };

@@ -81,7 +81,7 @@ TEST(SelectionCanvas, GesturesWithoutASelection) {
         // A click that selects nothing turns the loupe on where it landed.
         EXPECT_EQ(canvas->isPreSelectionLoupeActive(), !c.selection.has_value());
         EXPECT_EQ(canvas->colorPickerPoint().has_value(), !c.selection.has_value());
-        EXPECT_EQ(canvas->dragMode().kind, SelectionCanvasView::DragMode::Kind::idle);
+        EXPECT_FALSE(canvas->interaction().isDragging());
     }
 }
 
@@ -244,6 +244,38 @@ TEST(SelectionCanvas, CropsShareTheFrozenPixelsAndOutliveTheCanvas) {
         canvas.reset();
         EXPECT_EQ(crop, expected);
     }
+}
+
+TEST(SelectionCanvas, FinishingActionsReceiveWhatTheCanvasHeld) {
+    RecordingDelegate delegate;
+    SelectionCanvasView canvas(patternDisplay({200, 200}, 2, {1000, -200}), {});
+    canvas.setDelegate(&delegate);
+    canvas.setSelection(Rect{20.25, 20, 100, 80});
+    canvas.setQRPayloads({QStringLiteral("https://example.invalid/a")});
+    canvas.handleToolbarSelection(ToolKind::pen);
+    dragFromTo(&canvas, {40, 40}, {80, 70});
+
+    for (ToolKind action : {ToolKind::save, ToolKind::ocr}) {
+        canvas.handleToolbarSelection(action);
+    }
+    key(&canvas, Qt::Key_Return);
+    ASSERT_EQ(delegate.outputs.size(), 3u);
+    const CaptureOutput& save = delegate.outputs[0];
+    const CaptureOutput& ocr = delegate.outputs[1];
+    const CaptureOutput& confirm = delegate.outputs[2];
+    for (const CaptureOutput* output : {&save, &ocr, &confirm}) {
+        EXPECT_EQ(output->globalSelection, (Rect{1020.25, -180, 100, 80}));
+        EXPECT_EQ(output->scale, 2);
+        EXPECT_EQ(output->qrPayloads, QStringList{QStringLiteral("https://example.invalid/a")});
+        EXPECT_EQ(output->cropped.size(), QSize(200, 160));
+    }
+    EXPECT_TRUE(ocr.rendered.isNull()) << "recognition reads the frozen pixels only";
+    ASSERT_EQ(save.rendered.size(), save.cropped.size());
+    EXPECT_NE(save.rendered.convertToFormat(QImage::Format_RGB32),
+              save.cropped.convertToFormat(QImage::Format_RGB32))
+        << "the stroke is in the saved picture";
+    EXPECT_EQ(confirm.rendered.convertToFormat(QImage::Format_RGB32),
+              save.rendered.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(SelectionCanvas, RenderedImageCarriesTheAnnotationsAtTheCropSize) {

@@ -170,16 +170,8 @@ void OverlayCoordinator::presentOverlays(const QList<CapturedDisplay>& displays,
         if (canvas->selection()) {
             continue;
         }
-        const tessary::Point p =
-            CoordinateSpace::fromWidget(canvas->mapFromGlobal(QCursor::pos()), canvas->height());
-        canvas->setColorPickerActive(false);
-        canvas->setPreSelectionLoupeActive(true);
-        canvas->setColorPickerJustCopied(false);
-        canvas->clearPointerHints();
-        if (tessary::SelectionGeometry::containsClosed(canvas->bounds(), p)) {
-            canvas->updateColorPicker(p);
-            canvas->update();
-        }
+        canvas->showPreSelectionLoupe(
+            CoordinateSpace::fromWidget(canvas->mapFromGlobal(QCursor::pos()), canvas->height()));
     }
     Q_EMIT overlaysPresented();
     runScriptedSteps();
@@ -246,16 +238,16 @@ void OverlayCoordinator::runScriptedSteps() {
 void OverlayCoordinator::runAutoAction(SelectionCanvasView* canvas, tessary::AutoAction action) {
     switch (action) {
     case tessary::AutoAction::confirm:
-        confirm(canvas);
+        confirm(canvas->captureOutput(ToolKind::confirm));
         break;
     case tessary::AutoAction::save:
-        save(canvas);
+        save(canvas->captureOutput(ToolKind::save));
         break;
     case tessary::AutoAction::pin:
-        pin(canvas);
+        pin(canvas->captureOutput(ToolKind::pin));
         break;
     case tessary::AutoAction::ocr:
-        recognizeText(canvas);
+        recognizeText(canvas->captureOutput(ToolKind::ocr));
         break;
     case tessary::AutoAction::scroll:
     case tessary::AutoAction::translate:
@@ -397,25 +389,26 @@ void OverlayCoordinator::selectionCanvasDidBeginSelection(SelectionCanvasView* c
     }
 }
 
-void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView* canvas, ToolKind tool) {
+void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView*, ToolKind tool,
+                                                  const CaptureOutput& output) {
     switch (tool) {
     case ToolKind::ocr:
-        recognizeText(canvas);
+        recognizeText(output);
         break;
     case ToolKind::qrCode:
-        copyQRCodes(canvas);
+        copyQRCodes(output);
         break;
     case ToolKind::save:
-        save(canvas);
+        save(output);
         break;
     case ToolKind::pin:
-        pin(canvas);
+        pin(output);
         break;
     case ToolKind::cancel:
         finish();
         break;
     case ToolKind::confirm:
-        confirm(canvas);
+        confirm(output);
         break;
     default:
         // Drawing tools, the colour picker and undo stay on the canvas; translation and scrolling
@@ -426,8 +419,8 @@ void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView* canvas, T
 
 // MARK: - Finishing actions
 
-void OverlayCoordinator::confirm(SelectionCanvasView* canvas) {
-    const QImage image = canvas ? canvas->renderedImage() : QImage();
+void OverlayCoordinator::confirm(const CaptureOutput& output) {
+    const QImage image = output.rendered;
     if (image.isNull()) {
         Log::info(QStringLiteral("完成：没有可用的选区，直接收尾。"));
         finish();
@@ -443,8 +436,8 @@ void OverlayCoordinator::confirm(SelectionCanvasView* canvas) {
     finish();
 }
 
-void OverlayCoordinator::save(SelectionCanvasView* canvas) {
-    const QImage image = canvas ? canvas->renderedImage() : QImage();
+void OverlayCoordinator::save(const CaptureOutput& output) {
+    const QImage image = output.rendered;
     if (image.isNull()) {
         finish();
         return;
@@ -478,9 +471,9 @@ void OverlayCoordinator::save(SelectionCanvasView* canvas) {
     }
 }
 
-void OverlayCoordinator::pin(SelectionCanvasView* canvas) {
-    const QImage image = canvas ? canvas->renderedImage() : QImage();
-    const std::optional<tessary::Rect> global = globalSelection(canvas);
+void OverlayCoordinator::pin(const CaptureOutput& output) {
+    const QImage image = output.rendered;
+    const std::optional<tessary::Rect>& global = output.globalSelection;
     if (image.isNull() || !global) {
         finish();
         return;
@@ -492,9 +485,9 @@ void OverlayCoordinator::pin(SelectionCanvasView* canvas) {
               QString::number(static_cast<long long>(std::trunc(global->y))));
 }
 
-void OverlayCoordinator::recognizeText(SelectionCanvasView* canvas) {
-    const QImage image = canvas ? canvas->croppedImage() : QImage();
-    const std::optional<tessary::Rect> global = globalSelection(canvas);
+void OverlayCoordinator::recognizeText(const CaptureOutput& output) {
+    const QImage image = output.cropped;
+    const std::optional<tessary::Rect>& global = output.globalSelection;
     if (image.isNull() || !global) {
         Log::error(QStringLiteral("提取文字：取不到选区画面，放弃。"));
         finish();
@@ -506,11 +499,8 @@ void OverlayCoordinator::recognizeText(SelectionCanvasView* canvas) {
                    [anchor](const QString& notice) { NoticePanel::show(notice, anchor); });
 }
 
-void OverlayCoordinator::copyQRCodes(SelectionCanvasView* canvas) {
-    if (!canvas) {
-        return;
-    }
-    QrCopyAction::perform(canvas->qrPayloads(), globalSelection(canvas), [this] { finish(); });
+void OverlayCoordinator::copyQRCodes(const CaptureOutput& output) {
+    QrCopyAction::perform(output.qrPayloads, output.globalSelection, [this] { finish(); });
 }
 
 // MARK: - Performance probe

@@ -51,14 +51,15 @@ public:
 
     // SelectionCanvasDelegate
     void selectionCanvasDidBeginSelection(SelectionCanvasView* canvas) override;
-    void selectionCanvasDidInvoke(SelectionCanvasView* canvas, ToolKind tool) override;
-    void confirm(SelectionCanvasView* canvas) override;
+    void selectionCanvasDidInvoke(SelectionCanvasView* canvas, ToolKind tool,
+                                  const CaptureOutput& output) override;
+    void confirm(const CaptureOutput& output) override;
 
-    // Finishing actions.
-    void save(SelectionCanvasView* canvas);
-    void pin(SelectionCanvasView* canvas);
-    void recognizeText(SelectionCanvasView* canvas);
-    void copyQRCodes(SelectionCanvasView* canvas);
+    // Finishing actions, with what the canvas held when the user picked them.
+    void save(const CaptureOutput& output);
+    void pin(const CaptureOutput& output);
+    void recognizeText(const CaptureOutput& output);
+    void copyQRCodes(const CaptureOutput& output);
 
     // Drives the first overlay with a scripted pointer sweep and reports the redraw times.
     void startPerfProbe(long long frames);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Overlay/CaptureOutput.h"
 #include "Overlay/ToolKind.h"
 
 class SelectionCanvasView;
@@ -13,10 +14,11 @@ public:
     // A press started a new selection on `canvas`.
     virtual void selectionCanvasDidBeginSelection(SelectionCanvasView* canvas) = 0;
     // A toolbar action the session carries out (translate, ocr, qrCode, scrollingCapture, save, pin,
-    // cancel, confirm).
-    virtual void selectionCanvasDidInvoke(SelectionCanvasView* canvas, ToolKind tool) = 0;
+    // cancel, confirm), with what the canvas holds for it.
+    virtual void selectionCanvasDidInvoke(SelectionCanvasView* canvas, ToolKind tool,
+                                          const CaptureOutput& output) = 0;
     // Return or Enter with a selection.
-    virtual void confirm(SelectionCanvasView* canvas) = 0;
+    virtual void confirm(const CaptureOutput& output) = 0;
     // Escape: end the session without output.
     virtual void finish() = 0;
 };

@@ -69,4 +69,47 @@ bool isSessionAction(ToolKind kind) {
     }
 }
 
+std::optional<tessary::DrawingTool> drawingTool(ToolKind kind) {
+    using tessary::DrawingTool;
+    switch (kind) {
+    case ToolKind::rectangle:
+        return DrawingTool::rectangle;
+    case ToolKind::ellipse:
+        return DrawingTool::ellipse;
+    case ToolKind::sticker:
+        return DrawingTool::sticker;
+    case ToolKind::arrow:
+        return DrawingTool::arrow;
+    case ToolKind::pen:
+        return DrawingTool::pen;
+    case ToolKind::mosaic:
+        return DrawingTool::mosaic;
+    case ToolKind::text:
+        return DrawingTool::text;
+    default:
+        return std::nullopt;
+    }
+}
+
+ToolKind kind(tessary::DrawingTool tool) {
+    using tessary::DrawingTool;
+    switch (tool) {
+    case DrawingTool::rectangle:
+        return ToolKind::rectangle;
+    case DrawingTool::ellipse:
+        return ToolKind::ellipse;
+    case DrawingTool::sticker:
+        return ToolKind::sticker;
+    case DrawingTool::arrow:
+        return ToolKind::arrow;
+    case DrawingTool::pen:
+        return ToolKind::pen;
+    case DrawingTool::mosaic:
+        return ToolKind::mosaic;
+    case DrawingTool::text:
+        return ToolKind::text;
+    }
+    return ToolKind::rectangle;
+}
+
 } // namespace ToolKinds

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "TessaryCore/DrawingTool.h"
+
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // The toolbar's tools and actions; the declaration order is the order of the buttons.
 enum class ToolKind {
@@ -48,5 +51,9 @@ ToolGroup group(ToolKind kind);
 bool isDrawingTool(ToolKind kind);
 // Kinds the canvas hands to the capture session instead of handling them itself.
 bool isSessionAction(ToolKind kind);
+
+// The drawing tool a toolbar kind arms, and back.
+std::optional<tessary::DrawingTool> drawingTool(ToolKind kind);
+ToolKind kind(tessary::DrawingTool tool);
 
 } // namespace ToolKinds
