@@ -223,7 +223,9 @@ HotKeyController& AppDelegate::hotKeys() {
     if (!m_hotKeys) {
         QPointer<AppDelegate> self(this);
         m_hotKeys = std::make_unique<HotKeyController>([self] {
-            if (self) {
+            if (self && self->m_coordinator && self->m_coordinator->isScrollingCaptureRunning()) {
+                self->m_coordinator->finishScrollingCaptureFromHotKey();
+            } else if (self) {
                 self->startCapture();
             }
         });

@@ -18,6 +18,7 @@
 #include "Platform/CapturePermission.h"
 #include "Platform/Platform.h"
 #include "Recognition/OcrAction.h"
+#include "Scrolling/ScrollingCapture.h"
 #include "TessaryCore/PerfStatistics.h"
 #include "TessaryCore/SelectionGeometry.h"
 
@@ -253,8 +254,10 @@ void OverlayCoordinator::runAutoAction(SelectionCanvasView* canvas, tessary::Aut
         recognizeText(canvas);
         break;
     case tessary::AutoAction::scroll:
+        beginScrollingCapture(canvas);
+        break;
     case tessary::AutoAction::translate:
-        // Scrolling capture and translation join with their own subsystems.
+        // Translation joins with its own subsystem.
         break;
     }
 }
@@ -412,9 +415,12 @@ void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView* canvas, T
     case ToolKind::confirm:
         confirm(canvas);
         break;
+    case ToolKind::scrollingCapture:
+        beginScrollingCapture(canvas);
+        break;
     default:
-        // Drawing tools, the colour picker and undo stay on the canvas; translation and scrolling
-        // capture join with their own subsystems.
+        // Drawing tools, the colour picker and undo stay on the canvas; translation joins with its own
+        // subsystem.
         break;
     }
 }
@@ -436,6 +442,32 @@ void OverlayCoordinator::confirm(SelectionCanvasView* canvas) {
                   QStringLiteral("。"));
     });
     finish();
+}
+
+void OverlayCoordinator::beginScrollingCapture(SelectionCanvasView* canvas) {
+    const std::optional<tessary::Rect> global = globalSelection(canvas);
+    if (!global || global->isEmpty()) {
+        Log::error(QStringLiteral("滚动截图：取不到选区，放弃。"));
+        finish();
+        return;
+    }
+    QScreen* screen = canvas->captured().screen;
+    const double scale = canvas->captured().scale;
+    finish();
+    if (!scrolling_) {
+        scrolling_ = std::make_unique<ScrollingCapture>(Platform::instance().displayCapture(), options_);
+    }
+    scrolling_->begin(*global, screen, scale, hotKeyDisplay_);
+}
+
+bool OverlayCoordinator::isScrollingCaptureRunning() const {
+    return scrolling_ && scrolling_->isRunning();
+}
+
+void OverlayCoordinator::finishScrollingCaptureFromHotKey() {
+    if (scrolling_) {
+        scrolling_->finishFromHotKey();
+    }
 }
 
 void OverlayCoordinator::save(SelectionCanvasView* canvas) {
