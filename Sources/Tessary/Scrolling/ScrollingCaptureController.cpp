@@ -18,6 +18,9 @@ namespace {
 
 constexpr int kScreenPeriodMs = 100;
 constexpr int kDirectoryPauseMs = 20;
+// The overlay that chose the region is still being taken down when the capture starts; the first grab
+// waits until the windows under it have repainted.
+constexpr int kFirstGrabDelayMs = 150;
 // A hidden window's area must be repainted by whatever lies under it before the grab.
 constexpr int kRepaintSettleMs = 40;
 // Decoding may allocate this much for one frame (Qt's default stops at 128 MB).
@@ -97,7 +100,7 @@ void ScrollingCaptureController::start() {
         return;
     }
     connect(loop_, &QTimer::timeout, this, &ScrollingCaptureController::screenStep);
-    scheduleNext(0);
+    scheduleNext(kFirstGrabDelayMs);
 }
 
 bool ScrollingCaptureController::setUpScreen(QString& error) {

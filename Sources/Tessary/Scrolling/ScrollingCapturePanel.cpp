@@ -86,7 +86,8 @@ void ScrollingCapturePanel::buildContent(const std::optional<QString>& hotKeyDis
     notice_->setGeometry(kInset, 278 + 16 + 4, kContentWidth, 42);
     notice_->setStyleSheet(QStringLiteral("color: %1").arg(label.name()));
 
-    cancel_ = makeButton(L10n::text(QStringLiteral("action.cancel")), this);
+    // Not the overlay's "Cancel (Esc)": the panel never takes the keyboard from the scrolled window.
+    cancel_ = makeButton(L10n::text(QStringLiteral("scroll.cancel")), this);
     cancel_->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     cancel_->setGeometry(kInset, panelHeight - 14 - 28, 113, 28);
     done_ = makeButton(L10n::text(QStringLiteral("scroll.done")), this);
