@@ -4,6 +4,7 @@
 //
 //   scroll_document_window show OFFSET_LOG     frameless window at (100, 100), 640 × 444
 //   scroll_document_window expect LAST OUT     header + page rows 0 … LAST + 360 as PNG
+//   scroll_document_window frames DIR W H STEP ROWS   frames of a page ROWS high, W × H, STEP apart
 
 #include "Support/ScrollDocument.h"
 
@@ -80,6 +81,19 @@ int main(int argc, char** argv) {
     const QImage page = ScrollDocument::content(kWidth, kPageHeight);
     if (args.size() == 4 && args[1] == QLatin1String("expect")) {
         return ScrollDocument::stitched(page, 0, args[2].toInt() + kView).save(args[3], "PNG") ? 0 : 1;
+    }
+    if (args.size() == 7 && args[1] == QLatin1String("frames")) {
+        const int width = args[3].toInt();
+        const int height = args[4].toInt();
+        const int step = args[5].toInt();
+        const QImage whole = ScrollDocument::content(width, args[6].toInt());
+        for (int offset = 0, i = 0; offset + height <= whole.height(); offset += step, ++i) {
+            const QString name = QStringLiteral("%1/%2.png").arg(args[2]).arg(i, 4, 10, QLatin1Char('0'));
+            if (!whole.copy(0, offset, width, height).save(name, "PNG", 0)) {
+                return 1;
+            }
+        }
+        return 0;
     }
     if (args.size() != 3 || args[1] != QLatin1String("show")) {
         return 2;
