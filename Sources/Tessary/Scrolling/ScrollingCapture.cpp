@@ -15,6 +15,7 @@
 
 #include <QColorSpace>
 #include <QScreen>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -67,7 +68,8 @@ void ScrollingCapture::finishFromHotKey() {
 
 void ScrollingCapture::begin(const tessary::Rect& selection, QScreen* screen, double scale,
                              const std::optional<QString>& hotKeyDisplay) {
-    if (isRunning()) {
+    // A capture still drawing its result keeps its windows until it delivers.
+    if (controller_) {
         return;
     }
     // A panel still showing the previous result goes now.
@@ -189,18 +191,22 @@ void ScrollingCapture::presentAlignment(const QList<QImage>& segments, const QCo
         if (self->alignmentWindow_) {
             self->alignmentWindow_->deleteLater();
         }
-        const std::optional<QImage> image = ScrollFrameConverter::stack(segments, overlaps, colorSpace);
-        if (!image) {
-            Log::error(QStringLiteral("手动对齐：按重叠量合成长图失败。"));
-            Q_EMIT self->endedWithoutResult();
-            return;
-        }
-        const auto aligned =
-            std::count_if(overlaps.begin(), overlaps.end(), [](std::int64_t o) { return o > 0; });
-        Log::info(QStringLiteral("手动对齐：") + QString::number(overlaps.size()) +
-                  QStringLiteral(" 处接缝对齐了 ") + QString::number(aligned) + QStringLiteral(" 处，长图 ") +
-                  sizeText(*image) + QStringLiteral(" 像素。"));
-        self->deliver(*image, nullptr);
+        // Joining touches every page of the long image: on a worker, like the PNG encode after it.
+        QtConcurrent::run([segments, overlaps, colorSpace] {
+            return ScrollFrameConverter::stack(segments, overlaps, colorSpace);
+        }).then(self.data(), [self, overlaps](const std::optional<QImage>& image) {
+            if (!image) {
+                Log::error(QStringLiteral("手动对齐：按重叠量合成长图失败。"));
+                Q_EMIT self->endedWithoutResult();
+                return;
+            }
+            const auto aligned =
+                std::count_if(overlaps.begin(), overlaps.end(), [](std::int64_t o) { return o > 0; });
+            Log::info(QStringLiteral("手动对齐：") + QString::number(overlaps.size()) +
+                      QStringLiteral(" 处接缝对齐了 ") + QString::number(aligned) +
+                      QStringLiteral(" 处，长图 ") + sizeText(*image) + QStringLiteral(" 像素。"));
+            self->deliver(*image, nullptr);
+        });
     };
     window->onCancel = [self] {
         if (!self) {

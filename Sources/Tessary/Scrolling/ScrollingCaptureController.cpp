@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QScreen>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <charconv>
 #include <cmath>
@@ -295,12 +296,33 @@ void ScrollingCaptureController::stop() {
     }
     running_ = false;
     loop_->stop();
-    const std::vector<tessary::ScrollStitchSession::Segment> segments = session_.finish();
-    if (!segments.empty() && pixelWidth_ > 0) {
-        const QColorSpace space = colorSpace_.isValid() ? colorSpace_ : QColorSpace(QColorSpace::SRgb);
-        const QList<QImage> images =
-            ScrollFrameConverter::renderSegments(segments, std::move(strips_), pixelWidth_, space);
+    std::vector<tessary::ScrollStitchSession::Segment> segments = session_.finish();
+    if (segments.empty() || pixelWidth_ <= 0) {
         strips_.clear();
+        Log::info(QStringLiteral("滚动截图：一帧都没拼上，没有产物。"));
+        if (onFinish) {
+            onFinish({});
+        }
+        return;
+    }
+    // Drawing a long image touches every one of its pages (a 20,000-row capture: about a third of a
+    // second): it runs on a worker, and the result comes back here.
+    rendering_ = true;
+    struct Work {
+        std::vector<tessary::ScrollStitchSession::Segment> segments;
+        ScrollFrameConverter::FrameStrips strips;
+        int pixelWidth;
+        QColorSpace colorSpace;
+    };
+    auto work =
+        std::make_shared<Work>(Work{std::move(segments), std::move(strips_), pixelWidth_,
+                                    colorSpace_.isValid() ? colorSpace_ : QColorSpace(QColorSpace::SRgb)});
+    strips_ = {};
+    QtConcurrent::run([work] {
+        return ScrollFrameConverter::renderSegments(work->segments, std::move(work->strips), work->pixelWidth,
+                                                    work->colorSpace);
+    }).then(this, [this](const QList<QImage>& images) {
+        rendering_ = false;
         QStringList heights;
         for (const QImage& image : images) {
             heights.append(QString::number(image.height()));
@@ -311,13 +333,7 @@ void ScrollingCaptureController::stop() {
         if (onFinish) {
             onFinish(images);
         }
-        return;
-    }
-    strips_.clear();
-    Log::info(QStringLiteral("滚动截图：一帧都没拼上，没有产物。"));
-    if (onFinish) {
-        onFinish({});
-    }
+    });
 }
 
 void ScrollingCaptureController::cancel() {

@@ -40,6 +40,8 @@ public:
     // Ends the capture without a result; ignored when not running.
     void cancel();
     bool isRunning() const { return running_; }
+    // Stopped, and the long image is being drawn; onFinish follows.
+    bool isRendering() const { return rendering_; }
 
     // Feeds one frame (the loops call this; so do benchmarks).
     void consume(const QImage& image);
@@ -81,6 +83,7 @@ private:
     int pixelWidth_ = 0;
     QColorSpace colorSpace_;
     bool running_ = false;
+    bool rendering_ = false;
     int consecutiveRejections_ = 0;
     QElapsedTimer startedAt_;
 
