@@ -3,6 +3,7 @@
 
 #include "App/L10n.h"
 #include "Scrolling/ScrollAlignmentWindow.h"
+#include "Scrolling/ScrollFrameConverter.h"
 #include "Scrolling/ScrollingCapture.h"
 #include "Scrolling/ScrollingCaptureController.h"
 #include "Scrolling/ScrollingCapturePanel.h"
@@ -262,6 +263,43 @@ TEST(ScrollingCaptureTest, AlignmentWindowNavigatesAndAdjustsJoins) {
     EXPECT_TRUE(cancelled);
     EXPECT_TRUE(confirmed.empty());
     EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST(ScrollingCaptureTest, StackingDrawsSeamBandsOnlyWhereSegmentsWereNotJoined) {
+    QImage upper(200, 100, QImage::Format_ARGB32_Premultiplied);
+    upper.fill(QColor(200, 30, 30));
+    QImage lower(200, 120, QImage::Format_ARGB32_Premultiplied);
+    lower.fill(QColor(30, 30, 200));
+    for (int row = 0; row < 30; ++row) {
+        std::fill_n(reinterpret_cast<QRgb*>(lower.scanLine(row)), lower.width(), qRgb(30, 200, 30));
+    }
+    const QColorSpace srgb(QColorSpace::SRgb);
+
+    const std::optional<QImage> joined = ScrollFrameConverter::stack({upper, lower}, {30}, srgb);
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(joined->size(), QSize(200, 190)) << "the lower image's first 30 rows are left out";
+    EXPECT_EQ(joined->pixel(10, 99), qRgb(200, 30, 30));
+    EXPECT_EQ(joined->pixel(10, 100), qRgb(30, 30, 200));
+
+    const std::optional<QImage> banded = ScrollFrameConverter::stack({upper, lower}, {0}, srgb);
+    ASSERT_TRUE(banded);
+    ASSERT_EQ(banded->size(), QSize(200, 100 + 14 + 120));
+    const QRgb band = qRgb(217, 217, 217);
+    EXPECT_EQ(banded->pixel(3, 100), band);
+    EXPECT_EQ(banded->pixel(3, 113), band);
+    EXPECT_EQ(banded->pixel(3, 114), qRgb(30, 200, 30));
+    // The dashed line through the band's middle: dark on the dashes, band grey in the gaps (10 on, 7 off).
+    EXPECT_EQ(banded->pixel(5, 107), qRgb(64, 64, 64));
+    EXPECT_EQ(banded->pixel(13, 107), band);
+    EXPECT_EQ(banded->pixel(20, 107), qRgb(64, 64, 64));
+    EXPECT_EQ(banded->pixel(5, 104), band);
+
+    EXPECT_FALSE(ScrollFrameConverter::stack({}, {}, srgb));
+    EXPECT_EQ(ScrollFrameConverter::stack({upper}, {}, srgb)->size(), upper.size());
 }
 
 } // namespace
