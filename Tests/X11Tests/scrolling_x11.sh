@@ -86,4 +86,32 @@ sleep 1.5
 cat "$XS_WORK/run2.log" "$XS_WORK/run2b.log" | grep -q "滚动截图：用户取消。" || { echo "cancel not logged"; cat "$XS_WORK/run2.log" "$XS_WORK/run2b.log"; exit 1; }
 [ ! -e "$out3" ] || { echo "cancel wrote an image"; exit 1; }
 [ "$(xclip -selection clipboard -o 2>/dev/null)" = kept ] || { echo "cancel touched the clipboard"; exit 1; }
+# 4. A long image over Qt's 128 MB image limit (2000 × 17,600 pixels, 141 MB) reaches the clipboard and
+# the file whole: the same PNG bytes, every row present.
+kill "$app" 2>/dev/null; wait "$app" 2>/dev/null || true
+frames=$XS_WORK/frames
+mkdir -p "$frames"
+"$reader" frames "$frames" 2000 800 300 17600
+out4=$XS_WORK/big.png
+"$tessary" --capture-now --dev-demo-selection --dev-selection-rect=$selection --dev-auto-action=scroll \
+    --dev-scroll-frames="$frames" --dev-scroll-out="$out4" >"$XS_WORK/run4.log" 2>&1 &
+XS_PIDS+=($!)
+for _ in $(seq 600); do grep -q "写剪贴板" "$XS_WORK/run4.log" && break; sleep 0.2; done
+grep -q "滚动截图：长图 2000x17600 像素，写剪贴板成功。" "$XS_WORK/run4.log" || { cat "$XS_WORK/run4.log"; exit 1; }
+xsession_read_clipboard_png "$XS_WORK/big-clip.png" || { echo "no long image on the clipboard"; exit 1; }
+cmp -s "$out4" "$XS_WORK/big-clip.png" || { echo "file and clipboard differ"; exit 1; }
+python3 - "$out4" <<'PY'
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+width, height = struct.unpack(">II", data[16:24])
+pos, idat = 8, b""
+while pos < len(data):
+    n = struct.unpack(">I", data[pos:pos + 4])[0]
+    if data[pos + 4:pos + 8] == b"IDAT":
+        idat += data[pos + 8:pos + 8 + n]
+    pos += 12 + n
+raw = len(zlib.decompress(idat))
+print(f"long image {width}x{height}: {raw} bytes of rows")
+sys.exit(0 if (width, height) == (2000, 17600) and raw == height * (1 + width * 3) else 1)
+PY
 echo "PASS"
