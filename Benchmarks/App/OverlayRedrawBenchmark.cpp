@@ -118,7 +118,7 @@ void BM_CaptureRequestToOverlays(benchmark::State& state) {
     const std::unique_ptr<Platform> platform = Platform::createDefault();
     ScreenCapturer capturer(platform->displayCapture(), platform->capturePermission());
     TextRecognizer recognizer;
-    OverlayCoordinator coordinator({}, {capturer, platform->windowList(), platform->frontmostWindow(),
+    OverlayCoordinator coordinator({}, {capturer, platform->displayCapture(), platform->windowList(), platform->frontmostWindow(),
                                         platform->capturePermission(), recognizer});
     for (auto _ : state) {
         coordinator.begin();

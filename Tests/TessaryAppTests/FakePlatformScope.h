@@ -25,7 +25,7 @@ public:
     FakeDisplayCapture& displays() { return m_platform.fakeDisplayCapture(); }
     ScreenCapturer& capturer() { return m_capturer; }
     CaptureServices services() {
-        return {m_capturer, m_platform.windowList(), m_platform.frontmostWindow(),
+        return {m_capturer, m_platform.displayCapture(), m_platform.windowList(), m_platform.frontmostWindow(),
                 m_platform.capturePermission(), m_recognizer};
     }
 

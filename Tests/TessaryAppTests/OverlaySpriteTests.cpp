@@ -3,7 +3,7 @@
 #include "Overlay/MagnifierImage.h"
 #include "Overlay/OverlaySprite.h"
 #include "Overlay/OverlayWindow.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QPainter>
 

@@ -2,7 +2,7 @@
 
 #include "Foundation/Fonts.h"
 #include "Overlay/ClickTrace.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 #include "Overlay/ToolKind.h"
 
 #include <QFontDatabase>

@@ -261,6 +261,15 @@ void AppDelegate::announceMissingTray() {
     NoticePanel::show(L10n::format(QStringLiteral("notice.noTray"), {hotKey}));
 }
 
+void AppDelegate::captureHotKeyPressed() {
+    // While a scrolling capture runs, the capture hot key finishes it.
+    if (m_coordinator && m_coordinator->isScrollingCaptureRunning()) {
+        m_coordinator->finishScrollingCaptureFromHotKey();
+        return;
+    }
+    startCapture();
+}
+
 void AppDelegate::startCapture() {
     coordinator().begin();
 }
@@ -268,7 +277,7 @@ void AppDelegate::startCapture() {
 OverlayCoordinator& AppDelegate::coordinator() {
     if (!m_coordinator) {
         m_coordinator = std::make_unique<OverlayCoordinator>(
-            m_options, CaptureServices{*m_capturer, m_platform.windowList(), m_platform.frontmostWindow(),
+            m_options, CaptureServices{*m_capturer, m_platform.displayCapture(), m_platform.windowList(), m_platform.frontmostWindow(),
                                        m_platform.capturePermission(), *m_recognizer});
     }
     return *m_coordinator;
@@ -278,7 +287,7 @@ HotKeyController& AppDelegate::hotKeys() {
     if (!m_hotKeys) {
         m_hotKeys =
             std::make_unique<HotKeyController>(m_platform.globalHotKeys(), m_platform.systemShortcuts());
-        connect(m_hotKeys.get(), &HotKeyController::triggered, this, &AppDelegate::startCapture);
+        connect(m_hotKeys.get(), &HotKeyController::triggered, this, &AppDelegate::captureHotKeyPressed);
     }
     return *m_hotKeys;
 }

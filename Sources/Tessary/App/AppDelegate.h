@@ -38,6 +38,8 @@ public:
 
     void applicationDidFinishLaunching();
     void startCapture();
+    // The capture hot key: starts a capture, or finishes a running scrolling capture.
+    void captureHotKeyPressed();
     void restartApp();
     void rebuildMenu();
     void logStartupDiagnostics();

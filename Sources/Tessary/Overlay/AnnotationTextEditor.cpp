@@ -2,7 +2,7 @@
 
 #include "Foundation/CoordinateSpace.h"
 #include "Overlay/AnnotationRenderer.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "Overlay/BarBackdrop.h"
 
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -1,6 +1,7 @@
 #pragma once
 
 class CapturePermission;
+class DisplayCapture;
 class FrontmostWindow;
 class ScreenCapturer;
 class TextRecognizer;
@@ -10,6 +11,8 @@ class WindowList;
 // each alive for as long as the coordinator.
 struct CaptureServices {
     ScreenCapturer& capturer;
+    // Region grabs of a scrolling capture.
+    DisplayCapture& displayCapture;
     WindowList& windowList;
     FrontmostWindow& frontmostWindow;
     CapturePermission& permission;

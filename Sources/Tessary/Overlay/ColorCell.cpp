@@ -1,6 +1,6 @@
 #include "Overlay/ColorCell.h"
 
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>

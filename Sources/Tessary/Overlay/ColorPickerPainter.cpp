@@ -4,7 +4,7 @@
 #include "Foundation/Fonts.h"
 #include "Foundation/L10n.h"
 #include "Overlay/OverlayText.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "Overlay/MagnifierImage.h"
 
 #include "Overlay/OverlaySprite.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>

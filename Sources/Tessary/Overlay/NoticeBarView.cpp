@@ -1,7 +1,7 @@
 #include "Overlay/NoticeBarView.h"
 
 #include "Foundation/Fonts.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 #include "TessaryCore/NoticeLayout.h"
 
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
 #include "Overlay/OverlayBackdropView.h"
 
 #include "Foundation/CoordinateSpace.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QFutureWatcher>
 #include <QPaintEvent>

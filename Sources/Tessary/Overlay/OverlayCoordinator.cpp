@@ -18,6 +18,7 @@
 #include "Platform/CapturePermission.h"
 #include "Platform/FrontmostWindow.h"
 #include "Recognition/OcrAction.h"
+#include "Scrolling/ScrollingCapture.h"
 #include "TessaryCore/PerfStatistics.h"
 #include "TessaryCore/SelectionGeometry.h"
 
@@ -250,8 +251,10 @@ void OverlayCoordinator::runAutoAction(SelectionCanvasView* canvas, tessary::Aut
         recognizeText(canvas->captureOutput(ToolKind::ocr));
         break;
     case tessary::AutoAction::scroll:
+        beginScrollingCapture(canvas);
+        break;
     case tessary::AutoAction::translate:
-        // Scrolling capture and translation join with their own subsystems.
+        // Translation joins with its own subsystem.
         break;
     }
 }
@@ -389,7 +392,7 @@ void OverlayCoordinator::selectionCanvasDidBeginSelection(SelectionCanvasView* c
     }
 }
 
-void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView*, ToolKind tool,
+void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView* canvas, ToolKind tool,
                                                   const CaptureOutput& output) {
     switch (tool) {
     case ToolKind::ocr:
@@ -410,9 +413,12 @@ void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView*, ToolKind
     case ToolKind::confirm:
         confirm(output);
         break;
+    case ToolKind::scrollingCapture:
+        beginScrollingCapture(canvas);
+        break;
     default:
-        // Drawing tools, the colour picker and undo stay on the canvas; translation and scrolling
-        // capture join with their own subsystems.
+        // Drawing tools, the colour picker and undo stay on the canvas; translation joins with its own
+        // subsystem.
         break;
     }
 }
@@ -434,6 +440,32 @@ void OverlayCoordinator::confirm(const CaptureOutput& output) {
                   QStringLiteral("。"));
     });
     finish();
+}
+
+void OverlayCoordinator::beginScrollingCapture(SelectionCanvasView* canvas) {
+    const std::optional<tessary::Rect> global = globalSelection(canvas);
+    if (!global || global->isEmpty()) {
+        Log::error(QStringLiteral("滚动截图：取不到选区，放弃。"));
+        finish();
+        return;
+    }
+    QScreen* screen = canvas->captured().screen;
+    const double scale = canvas->captured().scale;
+    finish();
+    if (!scrolling_) {
+        scrolling_ = std::make_unique<ScrollingCapture>(services_.displayCapture, options_);
+    }
+    scrolling_->begin(*global, screen, scale, hotKeyDisplay_);
+}
+
+bool OverlayCoordinator::isScrollingCaptureRunning() const {
+    return scrolling_ && scrolling_->isRunning();
+}
+
+void OverlayCoordinator::finishScrollingCaptureFromHotKey() {
+    if (scrolling_) {
+        scrolling_->finishFromHotKey();
+    }
 }
 
 void OverlayCoordinator::save(const CaptureOutput& output) {

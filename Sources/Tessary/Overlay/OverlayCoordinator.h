@@ -21,6 +21,7 @@
 
 class OverlayWindow;
 class QTimer;
+class ScrollingCapture;
 
 class SelectionCanvasView;
 
@@ -61,6 +62,13 @@ public:
     void recognizeText(const CaptureOutput& output);
     void copyQRCodes(const CaptureOutput& output);
 
+    // Scrolling capture: started from the toolbar or "--dev-auto-action=scroll"; the capture hot key
+    // finishes a running one.
+    void beginScrollingCapture(SelectionCanvasView* canvas);
+    bool isScrollingCaptureRunning() const;
+    void finishScrollingCaptureFromHotKey();
+    ScrollingCapture* scrollingCapture() const { return scrolling_.get(); }
+
     // Drives the first overlay with a scripted pointer sweep and reports the redraw times.
     void startPerfProbe(long long frames);
 
@@ -100,6 +108,7 @@ private:
     QTimer* probeTimer_ = nullptr;
     // Hands freed capture memory back to the system once no capture has run for a while.
     QTimer* memoryReleaseTimer_ = nullptr;
+    std::unique_ptr<ScrollingCapture> scrolling_;
     // Bumped by every session so that deferred steps of an earlier one do nothing.
     quint64 session_ = 0;
 };

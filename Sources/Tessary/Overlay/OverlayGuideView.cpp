@@ -1,7 +1,7 @@
 #include "Overlay/OverlayGuideView.h"
 
 #include "Foundation/CoordinateSpace.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QPaintEvent>
 #include <QPainter>

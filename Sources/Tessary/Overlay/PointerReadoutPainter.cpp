@@ -3,7 +3,7 @@
 #include "Foundation/CoordinateSpace.h"
 #include "Foundation/L10n.h"
 #include "Overlay/OverlayText.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -6,7 +6,7 @@
 #include "Overlay/PerfProbe.h"
 #include "Overlay/RenderTransform.h"
 #include "Overlay/SelectionLabelPainter.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QElapsedTimer>
 #include <QPaintEvent>

@@ -2,7 +2,7 @@
 
 #include "Foundation/CoordinateSpace.h"
 #include "Overlay/OverlayText.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 #include "TessaryCore/SelectionGeometry.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "Overlay/StyleBarCell.h"
 
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QMouseEvent>
 #include <QPainter>

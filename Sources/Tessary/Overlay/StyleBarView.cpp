@@ -3,7 +3,7 @@
 #include "Foundation/L10n.h"
 #include "Overlay/ColorCell.h"
 #include "Overlay/StickerCell.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 #include "Overlay/WeightCell.h"
 #include "TessaryCore/ToolbarLayout.h"
 

@@ -2,7 +2,7 @@
 
 #include "Foundation/Log.h"
 #include "Overlay/ClickTrace.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 #include "Overlay/ToolIconRenderer.h"
 
 #include <QAccessible>

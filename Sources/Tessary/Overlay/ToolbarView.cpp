@@ -1,7 +1,7 @@
 #include "Overlay/ToolbarView.h"
 
 #include "Foundation/L10n.h"
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 #include "Overlay/ToolButton.h"
 #include "TessaryCore/ToolbarLayout.h"
 

@@ -1,6 +1,6 @@
 #include "Overlay/WeightCell.h"
 
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include <QPainter>
 

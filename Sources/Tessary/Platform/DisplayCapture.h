@@ -34,4 +34,9 @@ public:
 
     // One image per request, in request order, all taken from the same instant.
     virtual QList<QImage> grab(const QList<DisplayGrabRequest>& requests) = 0;
+
+    // The pixels of one rectangle of the capture space at full resolution, read now, as RGB32. Unlike
+    // grab() nothing is frozen or cached: a scrolling capture calls this once per frame. Our own windows
+    // are not left out, so callers keep them off the rectangle. Throws PlatformError.
+    virtual QImage grabRegion(const QRect& nativePixels) = 0;
 };

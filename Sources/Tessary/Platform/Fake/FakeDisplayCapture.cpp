@@ -69,6 +69,26 @@ QList<QImage> FakeDisplayCapture::grab(const QList<DisplayGrabRequest>& requests
     return images;
 }
 
+QImage FakeDisplayCapture::grabRegion(const QRect& nativePixels) {
+    ++m_regionGrabCount;
+    if (m_failGrabs > 0) {
+        --m_failGrabs;
+        throw PlatformError(QStringLiteral("模拟平台：抓屏失败。"));
+    }
+    if (m_regionSource) {
+        return m_regionSource(nativePixels);
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect native = nativeGeometryOf(screen);
+        if (native.contains(nativePixels)) {
+            return nativeImage(screen->name())
+                .copy(nativePixels.translated(-native.topLeft()))
+                .convertToFormat(QImage::Format_RGB32);
+        }
+    }
+    throw PlatformError(QStringLiteral("模拟平台：区域不在任何屏幕里。"));
+}
+
 QRgb FakeDisplayCapture::patternPixel(int screenIndex, int x, int y) {
     const int high = ((x >> 8) & 0x7) << 5 | ((y >> 8) & 0x7) << 2 | (screenIndex & 0x3);
     return qRgb(x & 0xff, y & 0xff, high);

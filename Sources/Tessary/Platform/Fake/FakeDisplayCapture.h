@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <functional>
+
 // Displays are the screens Qt reports. Each screen shows a fixture image (set by a test, or named
 // in order by TESSARY_FAKE_SCREENS, comma-separated paths) or else a pattern that encodes every
 // pixel's position, so crops can be checked.
@@ -14,6 +16,8 @@ public:
 
     QList<CapturableDisplay> displays() override;
     QList<QImage> grab(const QList<DisplayGrabRequest>& requests) override;
+    // A crop of the screen image that contains the rectangle, or what the region source returns.
+    QImage grabRegion(const QRect& nativePixels) override;
 
     // The pattern's colour at native pixel (x, y) of the screen at `screenIndex`.
     static QRgb patternPixel(int screenIndex, int x, int y);
@@ -30,6 +34,9 @@ public:
     void setUnplugged(const QString& screenName, bool unplugged);
     void failNextDisplayLists(int count) { m_failDisplayLists = count; }
     void failNextGrabs(int count) { m_failGrabs = count; }
+    // Replaces the screens as the source of region grabs (a scripted scrolling window).
+    void setRegionSource(std::function<QImage(const QRect&)> source) { m_regionSource = std::move(source); }
+    int regionGrabCount() const { return m_regionGrabCount; }
 
     int displayListCount() const { return m_displayListCount; }
     int grabCount() const { return m_grabCount; }
@@ -48,5 +55,7 @@ private:
     int m_failGrabs = 0;
     int m_displayListCount = 0;
     int m_grabCount = 0;
+    int m_regionGrabCount = 0;
+    std::function<QImage(const QRect&)> m_regionSource;
     QList<DisplayGrabRequest> m_lastRequests;
 };

@@ -15,6 +15,7 @@ public:
     explicit NullDisplayCapture(QString reason) : m_reason(std::move(reason)) {}
     QList<CapturableDisplay> displays() override { throw PlatformError(m_reason); }
     QList<QImage> grab(const QList<DisplayGrabRequest>&) override { throw PlatformError(m_reason); }
+    QImage grabRegion(const QRect&) override { throw PlatformError(m_reason); }
 
 private:
     QString m_reason;

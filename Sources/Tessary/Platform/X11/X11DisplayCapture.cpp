@@ -25,6 +25,24 @@ QString xError(const char* what, const xcb_generic_error_t* error) {
            QString::number(error ? error->error_code : 0) + QStringLiteral("）。");
 }
 
+QImage opaqueCopy(const uchar* pixels, qsizetype stride, const QRect& rect) {
+    QImage image(rect.size(), QImage::Format_RGB32);
+    if (image.isNull()) {
+        throw PlatformError(QStringLiteral("抓屏：内存不足，放不下 ") + QString::number(rect.width()) +
+                            QStringLiteral("x") + QString::number(rect.height()) +
+                            QStringLiteral(" 的画面。"));
+    }
+    // X leaves the pad byte at 0; Qt's RGB32 wants it at 0xff.
+    for (int row = 0; row < rect.height(); ++row) {
+        const auto* from = reinterpret_cast<const quint32*>(pixels + (rect.y() + row) * stride) + rect.x();
+        auto* to = reinterpret_cast<quint32*>(image.scanLine(row));
+        for (int column = 0; column < rect.width(); ++column) {
+            to[column] = from[column] | 0xff000000u;
+        }
+    }
+    return image;
+}
+
 } // namespace
 
 struct X11DisplayCapture::Segment {
@@ -208,10 +226,7 @@ QList<QImage> X11DisplayCapture::grab(const QList<DisplayGrabRequest>& requests)
     for (const DisplayGrabRequest& request : requests) {
         area |= request.display.nativeGeometry;
     }
-    if (area.isEmpty() || area.left() < 0 || area.top() < 0 || area.right() >= maximumRootSide ||
-        area.bottom() >= maximumRootSide) {
-        throw PlatformError(QStringLiteral("抓屏：屏幕区域不在根窗口里。"));
-    }
+    checkArea(area);
     qsizetype stride = 0;
     std::unique_ptr<uchar, decltype(&std::free)> owner(nullptr, &std::free);
     const uchar* pixels = readRoot(area, stride, owner);
@@ -219,22 +234,26 @@ QList<QImage> X11DisplayCapture::grab(const QList<DisplayGrabRequest>& requests)
     QList<QImage> images;
     for (const DisplayGrabRequest& request : requests) {
         const QRect rect = request.display.nativeGeometry.translated(-area.topLeft());
-        QImage image(rect.size(), QImage::Format_RGB32);
-        if (image.isNull()) {
-            throw PlatformError(QStringLiteral("抓屏：内存不足，放不下 ") + QString::number(rect.width()) +
-                                QStringLiteral("x") + QString::number(rect.height()) +
-                                QStringLiteral(" 的画面。"));
-        }
-        // X leaves the pad byte at 0; Qt's RGB32 wants it at 0xff.
-        for (int row = 0; row < rect.height(); ++row) {
-            const auto* from =
-                reinterpret_cast<const quint32*>(pixels + (rect.y() + row) * stride) + rect.x();
-            auto* to = reinterpret_cast<quint32*>(image.scanLine(row));
-            for (int column = 0; column < rect.width(); ++column) {
-                to[column] = from[column] | 0xff000000u;
-            }
-        }
+        const QImage image = opaqueCopy(pixels, stride, rect);
         images.append(fitDisplayImage(image, request.pixelSize));
     }
     return images;
+}
+
+void X11DisplayCapture::checkArea(const QRect& area) const {
+    if (area.isEmpty() || area.left() < 0 || area.top() < 0 || area.right() >= maximumRootSide ||
+        area.bottom() >= maximumRootSide) {
+        throw PlatformError(QStringLiteral("抓屏：屏幕区域不在根窗口里。"));
+    }
+}
+
+QImage X11DisplayCapture::grabRegion(const QRect& nativePixels) {
+    if (!m_formatProblem.isEmpty()) {
+        throw PlatformError(m_formatProblem);
+    }
+    checkArea(nativePixels);
+    qsizetype stride = 0;
+    std::unique_ptr<uchar, decltype(&std::free)> owner(nullptr, &std::free);
+    const uchar* pixels = readRoot(nativePixels, stride, owner);
+    return opaqueCopy(pixels, stride, QRect(QPoint(0, 0), nativePixels.size()));
 }

@@ -15,6 +15,7 @@ public:
 
     QList<CapturableDisplay> displays() override;
     QList<QImage> grab(const QList<DisplayGrabRequest>& requests) override;
+    QImage grabRegion(const QRect& nativePixels) override;
 
 private:
     struct Segment;
@@ -22,6 +23,8 @@ private:
     // Reads `area` of the root into 32-bit pixels; `stride` is the row length in bytes.
     const uchar* readRoot(const QRect& area, qsizetype& stride,
                           std::unique_ptr<uchar, decltype(&std::free)>& owner);
+    // Checks that `area` can be read from the root; throws otherwise.
+    void checkArea(const QRect& area) const;
     bool ensureSegment(size_t bytes);
     void checkPixelFormat();
 

@@ -1,4 +1,4 @@
-#include "Overlay/Theme.h"
+#include "Foundation/Theme.h"
 
 #include "Foundation/Fonts.h"
 
