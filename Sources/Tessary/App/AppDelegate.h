@@ -13,6 +13,7 @@
 
 class HotKeyController;
 class OverlayCoordinator;
+class PreferencesWindowController;
 class Platform;
 class ScreenCapturer;
 class TextRecognizer;
@@ -47,6 +48,8 @@ public:
     void syncUpdateMenuItem();
     void openUpdateDownload();
     QAction* updateMenuItem() const;
+    void openPreferences();
+    PreferencesWindowController* preferences() const { return m_preferences.get(); }
 
     // Created on first use.
     HotKeyController& hotKeys();
@@ -59,11 +62,15 @@ public:
     static QString restartScript(qint64 pid, const QString& executablePath);
     static QString shellQuoted(const QString& text);
     static QString diagnosticsLine(const QString& language, const std::optional<QString>& hotKey,
-                                   bool captureGranted);
+                                   bool captureGranted, const QString& loginItem);
 
 private:
     void setUpStatusItem();
     void applyAppearanceSwitch();
+    void runDevLaunchAtLogin(const QString& value);
+    void runDevPreferencesScriptIfNeeded();
+    void postSyntheticHotKey(const tessary::HotKeyCombination& combination);
+    void startRecordingForScript();
 
     QStringList m_arguments;
     tessary::LaunchOptions m_options;
@@ -77,5 +84,6 @@ private:
     std::unique_ptr<HotKeyController> m_hotKeys;
     std::unique_ptr<OverlayCoordinator> m_coordinator;
     UpdateChecker* m_updates = nullptr;
+    std::unique_ptr<PreferencesWindowController> m_preferences;
     QString m_hotKeyDisplay;
 };
