@@ -43,12 +43,22 @@ constexpr int minimumContentHeight = 300;
 constexpr int sidebarWidth = 168;
 const QList<Pane> allPanes = {Pane::general, Pane::capture, Pane::translate, Pane::account};
 
-QString t(const char* key) {
-    return L10n::text(QString::fromLatin1(key));
-}
-
 QString yesNo(bool value) {
     return value ? QStringLiteral("是") : QStringLiteral("否");
+}
+
+QString paneTitle(Pane pane) {
+    switch (pane) {
+    case Pane::general:
+        return L10n::text(QStringLiteral("prefs.pane.general"));
+    case Pane::capture:
+        return L10n::text(QStringLiteral("prefs.pane.capture"));
+    case Pane::translate:
+        return L10n::text(QStringLiteral("prefs.pane.translate"));
+    case Pane::account:
+        return L10n::text(QStringLiteral("prefs.pane.account"));
+    }
+    return {};
 }
 
 QString sidebarSymbol(Pane pane) {
@@ -253,7 +263,7 @@ void PreferencesWindowController::rebuild() {
     }
     m_isRebuilding = true;
     stopRecording();
-    setWindowTitle(t("prefs.title"));
+    setWindowTitle(L10n::text(QStringLiteral("prefs.title")));
     while (m_stack->count() > 0) {
         QWidget* old = m_stack->widget(0);
         m_stack->removeWidget(old);
@@ -277,7 +287,7 @@ void PreferencesWindowController::buildSidebar() {
         QIcon icon;
         icon.addPixmap(PreferencesSymbol::pixmap(symbol, color, 16, 1.0));
         icon.addPixmap(PreferencesSymbol::pixmap(symbol, color, 16, 2.0));
-        auto* item = new QListWidgetItem(icon, L10n::text(QStringLiteral("prefs.pane.") + rawValue(pane)));
+        auto* item = new QListWidgetItem(icon, paneTitle(pane));
         item->setSizeHint(QSize(sidebarWidth - 8, 28));
         m_sidebar->addItem(item);
     }
@@ -315,8 +325,8 @@ QWidget* PreferencesWindowController::buildGeneralPage() {
     QVBoxLayout* startup = nullptr;
     layout->addWidget(card(startup));
     m_launchAtLoginSwitch = new QCheckBox;
-    m_launchAtLoginSwitch->setAccessibleName(t("prefs.startup.launchAtLogin"));
-    startup->addWidget(row(t("prefs.startup.launchAtLogin"), m_launchAtLoginSwitch));
+    m_launchAtLoginSwitch->setAccessibleName(L10n::text(QStringLiteral("prefs.startup.launchAtLogin")));
+    startup->addWidget(row(L10n::text(QStringLiteral("prefs.startup.launchAtLogin")), m_launchAtLoginSwitch));
     connect(m_launchAtLoginSwitch, &QCheckBox::toggled, this,
             &PreferencesWindowController::toggleLaunchAtLogin);
 
@@ -326,7 +336,7 @@ QWidget* PreferencesWindowController::buildGeneralPage() {
     loginItems->setSpacing(6);
     m_launchAtLoginMessage = secondaryLabel(QString());
     loginItems->addWidget(m_launchAtLoginMessage, 1);
-    auto* openLoginItems = new QPushButton(t("prefs.startup.openLoginItems"));
+    auto* openLoginItems = new QPushButton(L10n::text(QStringLiteral("prefs.startup.openLoginItems")));
     connect(openLoginItems, &QPushButton::clicked, this,
             &PreferencesWindowController::openLoginItemsSettings);
     loginItems->addWidget(openLoginItems, 0, Qt::AlignTop);
@@ -337,7 +347,7 @@ QWidget* PreferencesWindowController::buildGeneralPage() {
     QFont small = language->font();
     small.setPointSizeF(small.pointSizeF() * 0.92);
     language->setFont(small);
-    language->addItem(t("menu.language.system"), QString());
+    language->addItem(L10n::text(QStringLiteral("menu.language.system")), QString());
     language->insertSeparator(1);
     language->addItem(QStringLiteral("English"), QStringLiteral("en"));
     language->addItem(QStringLiteral("简体中文"), QStringLiteral("zh-Hans"));
@@ -351,12 +361,13 @@ QWidget* PreferencesWindowController::buildGeneralPage() {
         QMetaObject::invokeMethod(
             qApp, [chosen] { L10n::setOverride(chosen); }, Qt::QueuedConnection);
     });
-    startup->addWidget(row(t("prefs.language.title"), language));
-    layout->addWidget(footer(t("prefs.general.footer"), t("prefs.startup.hint")));
+    startup->addWidget(row(L10n::text(QStringLiteral("prefs.language.title")), language));
+    layout->addWidget(footer(L10n::text(QStringLiteral("prefs.general.footer")),
+                             L10n::text(QStringLiteral("prefs.startup.hint"))));
 
     if (m_models.update) {
         layout->addSpacing(8);
-        layout->addWidget(header(t("prefs.update.header")));
+        layout->addWidget(header(L10n::text(QStringLiteral("prefs.update.header"))));
         QVBoxLayout* update = nullptr;
         layout->addWidget(card(update));
         auto* line = new QHBoxLayout;
@@ -365,15 +376,15 @@ QWidget* PreferencesWindowController::buildGeneralPage() {
         m_updateStatusLabel = secondaryLabel(QString());
         texts->addWidget(m_updateStatusLabel);
         line->addLayout(texts, 1);
-        auto* check = new QPushButton(t("prefs.update.check"));
+        auto* check = new QPushButton(L10n::text(QStringLiteral("prefs.update.check")));
         connect(check, &QPushButton::clicked, m_models.update, &UpdateCardModel::checkNow);
-        auto* download = new QPushButton(t("prefs.update.download"));
+        auto* download = new QPushButton(L10n::text(QStringLiteral("prefs.update.download")));
         connect(download, &QPushButton::clicked, m_models.update, &UpdateCardModel::openDownload);
         m_updateDownloadButton = download;
         line->addWidget(check, 0, Qt::AlignVCenter);
         line->addWidget(download, 0, Qt::AlignVCenter);
         update->addLayout(line);
-        layout->addWidget(footer(t("prefs.update.footer"), QString()));
+        layout->addWidget(footer(L10n::text(QStringLiteral("prefs.update.footer")), QString()));
         syncUpdateUI();
     }
     layout->addStretch(1);
@@ -385,7 +396,7 @@ QWidget* PreferencesWindowController::buildCapturePage() {
     QVBoxLayout* layout = nullptr;
     QWidget* page = pageWidget(layout);
 
-    layout->addWidget(header(t("prefs.hotkey.title")));
+    layout->addWidget(header(L10n::text(QStringLiteral("prefs.hotkey.title"))));
     QVBoxLayout* hotKeyCard = nullptr;
     layout->addWidget(card(hotKeyCard));
     auto* hotKeyRow = new QHBoxLayout;
@@ -411,14 +422,14 @@ QWidget* PreferencesWindowController::buildCapturePage() {
     };
     hotKeyRow->addWidget(m_recorder);
     hotKeyRow->addStretch(1);
-    auto* record = new QPushButton(t("prefs.hotkey.record"));
+    auto* record = new QPushButton(L10n::text(QStringLiteral("prefs.hotkey.record")));
     connect(record, &QPushButton::clicked, this, [this] {
         if (m_recorder) {
             m_recorder->startRecording();
         }
     });
     hotKeyRow->addWidget(record);
-    auto* restore = new QPushButton(t("prefs.hotkey.restoreDefault"));
+    auto* restore = new QPushButton(L10n::text(QStringLiteral("prefs.hotkey.restoreDefault")));
     restore->setIcon(QIcon(PreferencesSymbol::pixmap(QStringLiteral("arrow.counterclockwise"),
                                                      restore->palette().color(QPalette::ButtonText), 16,
                                                      qApp->devicePixelRatio())));
@@ -436,10 +447,11 @@ QWidget* PreferencesWindowController::buildCapturePage() {
     messageLayout->addWidget(m_messageLabel, 1);
     m_messageRow->hide();
     hotKeyCard->addWidget(m_messageRow);
-    layout->addWidget(footer(t("prefs.capture.hotkeyFooter"), t("prefs.hotkey.hint")));
+    layout->addWidget(footer(L10n::text(QStringLiteral("prefs.capture.hotkeyFooter")),
+                             L10n::text(QStringLiteral("prefs.hotkey.hint"))));
 
     layout->addSpacing(8);
-    layout->addWidget(header(t("prefs.save.title")));
+    layout->addWidget(header(L10n::text(QStringLiteral("prefs.save.title"))));
     QVBoxLayout* saveCard = nullptr;
     layout->addWidget(card(saveCard));
     auto* folderRow = new QHBoxLayout;
@@ -447,9 +459,9 @@ QWidget* PreferencesWindowController::buildCapturePage() {
     m_pathLabel = plainLabel(QString());
     m_pathLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     folderRow->addWidget(m_pathLabel, 1);
-    auto* change = new QPushButton(t("prefs.save.change"));
+    auto* change = new QPushButton(L10n::text(QStringLiteral("prefs.save.change")));
     connect(change, &QPushButton::clicked, this, &PreferencesWindowController::chooseDirectory);
-    auto* reveal = new QPushButton(t("prefs.save.revealInFinder"));
+    auto* reveal = new QPushButton(L10n::text(QStringLiteral("prefs.save.revealInFinder")));
     connect(reveal, &QPushButton::clicked, this, [] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(ImageSaver::Preference::resolvedDirectory()));
     });
@@ -460,7 +472,7 @@ QWidget* PreferencesWindowController::buildCapturePage() {
     m_pathMessage->hide();
     saveCard->addWidget(m_pathMessage);
     m_alwaysAskSwitch = new QCheckBox;
-    m_alwaysAskSwitch->setAccessibleName(t("prefs.save.alwaysAsk"));
+    m_alwaysAskSwitch->setAccessibleName(L10n::text(QStringLiteral("prefs.save.alwaysAsk")));
     connect(m_alwaysAskSwitch, &QCheckBox::toggled, this, [](bool ask) {
         if (ask == ImageSaver::Preference::alwaysAskWhereToSave() &&
             ImageSaver::Preference::alwaysAskSetting().isPresent()) {
@@ -469,8 +481,9 @@ QWidget* PreferencesWindowController::buildCapturePage() {
         ImageSaver::Preference::setAlwaysAskWhereToSave(ask);
         Log::info(QStringLiteral("保存时弹面板：") + yesNo(ask));
     });
-    saveCard->addWidget(row(t("prefs.save.alwaysAsk"), m_alwaysAskSwitch));
-    layout->addWidget(footer(t("prefs.capture.saveFooter"), t("prefs.save.hint")));
+    saveCard->addWidget(row(L10n::text(QStringLiteral("prefs.save.alwaysAsk")), m_alwaysAskSwitch));
+    layout->addWidget(footer(L10n::text(QStringLiteral("prefs.capture.saveFooter")),
+                             L10n::text(QStringLiteral("prefs.save.hint"))));
     layout->addStretch(1);
     syncSaveUI();
     return page;
@@ -503,7 +516,8 @@ void PreferencesWindowController::syncSaveUI() {
 void PreferencesWindowController::chooseDirectory() {
     activateWindow();
     const QString chosen = QFileDialog::getExistingDirectory(
-        this, t("prefs.save.change"), ImageSaver::Preference::resolvedDirectory(), QFileDialog::ShowDirsOnly);
+        this, L10n::text(QStringLiteral("prefs.save.change")), ImageSaver::Preference::resolvedDirectory(),
+        QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) {
         return;
     }
@@ -573,7 +587,7 @@ void PreferencesWindowController::syncLaunchAtLoginUI(const std::optional<QStrin
     }
     QString text = message.value_or(QString());
     if (!message && status == LaunchAtLogin::Status::requiresApproval) {
-        text = t("prefs.startup.requiresApproval");
+        text = L10n::text(QStringLiteral("prefs.startup.requiresApproval"));
     }
     m_launchAtLoginMessage->setText(text);
     const bool wasVisible = !m_loginItemsRow->isHidden();
@@ -594,7 +608,7 @@ void PreferencesWindowController::toggleLaunchAtLogin(bool on) {
         syncLaunchAtLoginUI();
         break;
     case Kind::requiresApproval:
-        syncLaunchAtLoginUI(t("prefs.startup.requiresApproval"));
+        syncLaunchAtLoginUI(L10n::text(QStringLiteral("prefs.startup.requiresApproval")));
         break;
     case Kind::failed:
         syncLaunchAtLoginUI(L10n::format(QStringLiteral("prefs.startup.failed"), {outcome.message}));
@@ -631,7 +645,7 @@ QWidget* PreferencesWindowController::buildTranslatePage() {
     QWidget* page = pageWidget(layout);
     TranslationPaneModel* model = m_models.translation;
     if (!model) {
-        layout->addWidget(header(t("prefs.translate.unavailable")));
+        layout->addWidget(header(L10n::text(QStringLiteral("prefs.translate.unavailable"))));
         layout->addStretch(1);
         return page;
     }
@@ -639,8 +653,8 @@ QWidget* PreferencesWindowController::buildTranslatePage() {
     QVBoxLayout* main = nullptr;
     layout->addWidget(card(main));
     auto* engine = new QComboBox;
-    engine->addItem(t("translate.engine.velmora"), QStringLiteral("velmora"));
-    engine->addItem(t("translate.engine.deepseek"), QStringLiteral("deepseek"));
+    engine->addItem(L10n::text(QStringLiteral("translate.engine.velmora")), QStringLiteral("velmora"));
+    engine->addItem(L10n::text(QStringLiteral("translate.engine.deepseek")), QStringLiteral("deepseek"));
     engine->setCurrentIndex(model->engine() == Engine::deepseek ? 1 : 0);
     connect(engine, &QComboBox::activated, this, [this, model, engine](int index) {
         const Engine chosen = index == 1 ? Engine::deepseek : Engine::velmora;
@@ -649,7 +663,7 @@ QWidget* PreferencesWindowController::buildTranslatePage() {
         Log::info(QStringLiteral("翻译引擎改为：") + engine->itemData(index).toString());
         QMetaObject::invokeMethod(this, &PreferencesWindowController::rebuild, Qt::QueuedConnection);
     });
-    main->addWidget(row(t("prefs.translate.engine"), engine));
+    main->addWidget(row(L10n::text(QStringLiteral("prefs.translate.engine")), engine));
 
     auto* target = new QComboBox;
     const std::string interface = L10n::rawValue(L10n::effective()).toStdString();
@@ -663,7 +677,7 @@ QWidget* PreferencesWindowController::buildTranslatePage() {
         model->setTarget(identifier);
         Log::info(QStringLiteral("译文语言改为：") + identifier);
     });
-    main->addWidget(row(t("prefs.translate.target"), target));
+    main->addWidget(row(L10n::text(QStringLiteral("prefs.translate.target")), target));
 
     auto* selectable = new QCheckBox;
     selectable->setChecked(model->selectableText());
@@ -671,7 +685,7 @@ QWidget* PreferencesWindowController::buildTranslatePage() {
         model->setSelectableText(on);
         Log::info(QStringLiteral("译文可选中：") + yesNo(on));
     });
-    main->addWidget(row(t("prefs.translate.selectable"), selectable));
+    main->addWidget(row(L10n::text(QStringLiteral("prefs.translate.selectable")), selectable));
 
     if (model->engine() == Engine::velmora) {
         if (AccountPaneModel* account = m_models.account) {
@@ -690,28 +704,30 @@ QWidget* PreferencesWindowController::buildTranslatePage() {
                     }
                 });
             });
-            main->addWidget(row(t("prefs.translate.shareCache"), share));
+            main->addWidget(row(L10n::text(QStringLiteral("prefs.translate.shareCache")), share));
         }
-        layout->addWidget(footer(t("prefs.translate.footer.velmora"), t("prefs.translate.hint.velmora")));
+        layout->addWidget(footer(L10n::text(QStringLiteral("prefs.translate.footer.velmora")),
+                                 L10n::text(QStringLiteral("prefs.translate.hint.velmora"))));
     } else {
         layout->addSpacing(8);
         QVBoxLayout* deepSeek = nullptr;
         layout->addWidget(card(deepSeek));
         m_deepSeekKeyField = new QLineEdit;
         m_deepSeekKeyField->setEchoMode(QLineEdit::Password);
-        m_deepSeekKeyField->setPlaceholderText(t("prefs.translate.keyPlaceholder"));
+        m_deepSeekKeyField->setPlaceholderText(L10n::text(QStringLiteral("prefs.translate.keyPlaceholder")));
         m_deepSeekKeyShown = model->deepSeekKey();
         m_deepSeekKeyField->setText(m_deepSeekKeyShown);
         m_deepSeekKeyField->setMinimumWidth(240);
         connect(m_deepSeekKeyField, &QLineEdit::editingFinished, this,
                 &PreferencesWindowController::commitDeepSeekFields);
-        deepSeek->addWidget(row(t("prefs.translate.key"), m_deepSeekKeyField));
+        deepSeek->addWidget(row(L10n::text(QStringLiteral("prefs.translate.key")), m_deepSeekKeyField));
         m_deepSeekModelField = new QLineEdit(model->deepSeekModel());
         m_deepSeekModelField->setMinimumWidth(240);
         connect(m_deepSeekModelField, &QLineEdit::editingFinished, this,
                 &PreferencesWindowController::commitDeepSeekFields);
-        deepSeek->addWidget(row(t("prefs.translate.model"), m_deepSeekModelField));
-        layout->addWidget(footer(t("prefs.translate.footer.deepseek"), t("prefs.translate.hint")));
+        deepSeek->addWidget(row(L10n::text(QStringLiteral("prefs.translate.model")), m_deepSeekModelField));
+        layout->addWidget(footer(L10n::text(QStringLiteral("prefs.translate.footer.deepseek")),
+                                 L10n::text(QStringLiteral("prefs.translate.hint"))));
     }
     layout->addStretch(1);
     return page;
@@ -749,18 +765,18 @@ QWidget* PreferencesWindowController::buildAccountPage() {
     AccountPaneModel* account = m_models.account;
     TranslationPaneModel* translation = m_models.translation;
     if (!account || !translation) {
-        layout->addWidget(header(t("prefs.account.unavailable")));
+        layout->addWidget(header(L10n::text(QStringLiteral("prefs.account.unavailable"))));
         layout->addStretch(1);
         return page;
     }
     if (translation->engine() == TranslationPaneModel::Engine::deepseek) {
-        layout->addWidget(header(t("prefs.account.notNeeded")));
+        layout->addWidget(header(L10n::text(QStringLiteral("prefs.account.notNeeded"))));
         layout->addStretch(1);
         return page;
     }
     const bool hasToken = account->hasToken();
     if (!hasToken && !m_velmoraRegisterForm) {
-        layout->addWidget(header(t("prefs.account.title")));
+        layout->addWidget(header(L10n::text(QStringLiteral("prefs.account.title"))));
     }
     QVBoxLayout* accountCard = nullptr;
     layout->addWidget(card(accountCard));
@@ -773,13 +789,14 @@ QWidget* PreferencesWindowController::buildAccountPage() {
     avatar->setBackgroundRole(QPalette::Highlight);
     avatar->setForegroundRole(QPalette::HighlightedText);
     accountRow->addWidget(avatar);
-    accountRow->addWidget(plainLabel(hasToken ? email : t("prefs.translate.notLoggedIn")), 1);
+    accountRow->addWidget(
+        plainLabel(hasToken ? email : L10n::text(QStringLiteral("prefs.translate.notLoggedIn"))), 1);
     const auto openForm = [this](bool registering) {
         m_velmoraRegisterForm = registering;
         rebuild();
     };
     if (hasToken) {
-        auto* logout = new QPushButton(t("prefs.translate.logout"));
+        auto* logout = new QPushButton(L10n::text(QStringLiteral("prefs.translate.logout")));
         connect(logout, &QPushButton::clicked, this, [this, account] {
             QPointer<PreferencesWindowController> self(this);
             account->logout([self](const QString&) {
@@ -790,9 +807,9 @@ QWidget* PreferencesWindowController::buildAccountPage() {
         });
         accountRow->addWidget(logout);
     } else {
-        auto* login = new QPushButton(t("prefs.translate.login"));
+        auto* login = new QPushButton(L10n::text(QStringLiteral("prefs.translate.login")));
         connect(login, &QPushButton::clicked, this, [openForm] { openForm(false); });
-        auto* registerButton = new QPushButton(t("prefs.translate.register"));
+        auto* registerButton = new QPushButton(L10n::text(QStringLiteral("prefs.translate.register")));
         connect(registerButton, &QPushButton::clicked, this, [openForm] { openForm(true); });
         accountRow->addWidget(login);
         accountRow->addWidget(registerButton);
@@ -801,10 +818,12 @@ QWidget* PreferencesWindowController::buildAccountPage() {
 
     if (m_velmoraRegisterForm && !hasToken) {
         m_velmoraEmailField = new QLineEdit(email);
-        m_velmoraEmailField->setPlaceholderText(t("prefs.translate.emailPlaceholder"));
+        m_velmoraEmailField->setPlaceholderText(
+            L10n::text(QStringLiteral("prefs.translate.emailPlaceholder")));
         m_velmoraPasswordField = new QLineEdit;
         m_velmoraPasswordField->setEchoMode(QLineEdit::Password);
-        m_velmoraPasswordField->setPlaceholderText(t("prefs.translate.passwordPlaceholder"));
+        m_velmoraPasswordField->setPlaceholderText(
+            L10n::text(QStringLiteral("prefs.translate.passwordPlaceholder")));
         accountCard->addWidget(m_velmoraEmailField);
         accountCard->addWidget(m_velmoraPasswordField);
         m_velmoraErrorLabel = secondaryLabel(QString());
@@ -812,13 +831,14 @@ QWidget* PreferencesWindowController::buildAccountPage() {
         accountCard->addWidget(m_velmoraErrorLabel);
         auto* buttons = new QHBoxLayout;
         buttons->addStretch(1);
-        auto* cancel = new QPushButton(t("action.cancel"));
+        auto* cancel = new QPushButton(L10n::text(QStringLiteral("action.cancel")));
         connect(cancel, &QPushButton::clicked, this, [this] {
             m_velmoraRegisterForm.reset();
             rebuild();
         });
-        auto* submit = new QPushButton(*m_velmoraRegisterForm ? t("prefs.translate.register")
-                                                              : t("prefs.translate.login"));
+        auto* submit =
+            new QPushButton(*m_velmoraRegisterForm ? L10n::text(QStringLiteral("prefs.translate.register"))
+                                                   : L10n::text(QStringLiteral("prefs.translate.login")));
         submit->setDefault(true);
         connect(submit, &QPushButton::clicked, this, &PreferencesWindowController::submitVelmoraForm);
         buttons->addWidget(cancel);
@@ -833,7 +853,7 @@ QWidget* PreferencesWindowController::buildAccountPage() {
                                         {QString::number(quota->used)});
         accountCard->addWidget(secondaryLabel(usage));
     }
-    auto* advanced = new QCheckBox(t("prefs.account.advanced"));
+    auto* advanced = new QCheckBox(L10n::text(QStringLiteral("prefs.account.advanced")));
     advanced->setChecked(m_advancedExpanded);
     connect(advanced, &QCheckBox::toggled, this, [this](bool on) {
         m_advancedExpanded = on;
@@ -848,7 +868,7 @@ QWidget* PreferencesWindowController::buildAccountPage() {
             server->setText(normalised);
             Log::info(QStringLiteral("Tessary 云端服务器改为：") + normalised);
         });
-        layout->addWidget(row(t("prefs.translate.server"), server));
+        layout->addWidget(row(L10n::text(QStringLiteral("prefs.translate.server")), server));
     }
     layout->addStretch(1);
     return page;
@@ -863,10 +883,10 @@ void PreferencesWindowController::submitVelmoraForm() {
     const QString password = m_velmoraPasswordField->text();
     m_velmoraErrorLabel->show();
     if (email.isEmpty() || password.isEmpty()) {
-        m_velmoraErrorLabel->setText(t("prefs.translate.loginEmpty"));
+        m_velmoraErrorLabel->setText(L10n::text(QStringLiteral("prefs.translate.loginEmpty")));
         return;
     }
-    m_velmoraErrorLabel->setText(t("prefs.translate.loggingIn"));
+    m_velmoraErrorLabel->setText(L10n::text(QStringLiteral("prefs.translate.loggingIn")));
     QPointer<PreferencesWindowController> self(this);
     account->login(email, password, *m_velmoraRegisterForm, [self](const QString& error) {
         if (!self) {
