@@ -12,7 +12,8 @@ std::optional<std::string> languageDisplayName(std::string_view identifier, std:
     const icu::Locale locale = icu::Locale::forLanguageTag(id, status);
     const icu::Locale in = icu::Locale::forLanguageTag(display, status);
     icu::UnicodeString name;
-    if (U_FAILURE(status) || locale.isBogus()) {
+    // The root locale (an empty or unparsable tag) has no language to name.
+    if (U_FAILURE(status) || locale.isBogus() || *locale.getLanguage() == '\0') {
         return std::nullopt;
     }
     locale.getDisplayName(in, name);

@@ -87,6 +87,12 @@ xsession_wait_for_file "$shots/bad-settings.png" 20 || fail "no window with bad 
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true
 grep -q "^TessaryDefaultSaveDirectory=$XS_WORK/not-a-folder" "$settings" || fail "the stored save folder was lost"
 grep -q "^prefs.lastPane=nonsense" "$settings" || fail "an unknown pane value was rewritten without a choice"
+write_settings "prefs.lastPane=capture" "TessaryDefaultSaveDirectory=$XS_WORK/not-a-folder" "TessaryLanguageOverride=ja"
+"$tessary" --dev-open-preferences --dev-window-shot="$shots/bad-save-folder.png" --dev-window-shot-after=0.8 \
+    >"$XS_WORK/bad.log" 2>&1 &
+pid=$!
+xsession_wait_for_file "$shots/bad-save-folder.png" 20 || fail "no window with a save folder that is a file"
+kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true
 
 # Misuse of the script switches.
 "$tessary" --dev-start-recording >"$XS_WORK/misuse.log" 2>&1 &

@@ -203,6 +203,8 @@ void AppDelegate::rebuildMenu() {
     QAction* permission = menu->addAction(QString());
     MenuIcon::apply(permission, QStringLiteral("lock.shield"), L10n::text(QStringLiteral("menu.permission")));
     permission->setVisible(false);
+    // No desktop offers a settings page for it: a capture attempt shows what is missing and why.
+    connect(permission, &QAction::triggered, this, &AppDelegate::startCapture);
     m_permissionMenuItem = permission;
 
     QAction* update = menu->addAction(QString());

@@ -88,7 +88,12 @@ QLabel* secondaryLabel(const QString& text) {
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 0.9);
     label->setFont(font);
-    label->setForegroundRole(QPalette::PlaceholderText);
+    // Dimmed text of the palette's own colour: readable on light and dark backgrounds alike.
+    QPalette palette = QApplication::palette();
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(0.62f);
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
     return label;
 }
 
@@ -115,7 +120,7 @@ QWidget* footer(const QString& text, const QString& tip) {
     layout->addWidget(secondaryLabel(text), 1);
     if (!tip.isEmpty()) {
         QLabel* icon =
-            symbolLabel(QStringLiteral("info.circle"), widget->palette().color(QPalette::PlaceholderText));
+            symbolLabel(QStringLiteral("info.circle"), QApplication::palette().color(QPalette::PlaceholderText));
         icon->setToolTip(tip);
         icon->setAccessibleName(tip);
         layout->addWidget(icon, 0, Qt::AlignTop);
