@@ -504,7 +504,7 @@ void PreferencesWindowController::syncSaveUI() {
     m_pathLabel->setToolTip(directory);
     // A stored folder that has since gone (or become a file) is kept, and said so, not silently replaced.
     const std::optional<QString> stored = ImageSaver::Preference::defaultDirectorySetting().stored();
-    const bool lost = stored && !stored->isEmpty() && !ImageSaver::Preference::defaultDirectory();
+    const bool lost = stored && !stored->isEmpty() && !QFileInfo(*stored).isDir();
     const bool readOnly = !lost && !isWritableDirectory(directory);
     m_pathMessage->setText(lost       ? L10n::format(QStringLiteral("prefs.save.missing"), {*stored})
                            : readOnly ? L10n::format(QStringLiteral("prefs.save.readOnly"), {directory})
