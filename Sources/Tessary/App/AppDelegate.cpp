@@ -2,6 +2,7 @@
 
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
+#include "Foundation/CoordinateSpace.h"
 #include "Foundation/L10n.h"
 #include "Foundation/Log.h"
 #include "HotKeys/HotKeyController.h"
@@ -121,7 +122,11 @@ void AppDelegate::applicationDidFinishLaunching() {
             }
         }
         if (numbers.size() == 2) {
-            m_preferences->move(qRound(numbers[0]), qRound(numbers[1]));
+            // The origin is the frame's lower-left corner in global points, y up.
+            const QSize frame = m_preferences->frameGeometry().size();
+            const QRectF placed = CoordinateSpace::toQtGlobal(
+                tessary::Rect{numbers[0], numbers[1], double(frame.width()), double(frame.height())});
+            m_preferences->move(placed.topLeft().toPoint());
             m_preferences->setWindowFlag(Qt::WindowStaysOnTopHint, true);
             m_preferences->show();
         }
