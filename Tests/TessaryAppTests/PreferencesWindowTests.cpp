@@ -8,8 +8,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -174,4 +177,53 @@ TEST_F(PreferencesWindowTest, FollowsTheLanguageLiveAndItsPopUpSetsIt) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(L10n::overrideLanguage().has_value());
     EXPECT_EQ(window.windowTitle(), L10n::text(QStringLiteral("prefs.title")));
+}
+
+// Restore default: a held default is refused in the message row and changes nothing; a free one
+// is taken, announced to the owner and pressing it reaches the controller.
+TEST_F(PreferencesWindowTest, RestoreDefaultShowsARefusalInlineOrTakesEffectAtOnce) {
+    const tessary::HotKeyCombination ctrlOptS{
+        tessary::HotKeyModifiers::control | tessary::HotKeyModifiers::option, 1};
+    QSettings().setValue(QStringLiteral("TessaryHotKeyCombination"), QStringLiteral("ctrl+opt:1"));
+    hotKeys.activate();
+    ASSERT_EQ(hotKeys.active(), ctrlOptS);
+    int announced = 0;
+    PreferencesWindowController::lastPaneSetting().set(QStringLiteral("capture"));
+    PreferencesWindowController window(hotKeys, [&announced] { ++announced; });
+    window.show();
+    auto restoreButton = [&window] {
+        for (QPushButton* button : window.findChildren<QPushButton*>()) {
+            if (button->text() == L10n::text(QStringLiteral("prefs.hotkey.restoreDefault"))) {
+                return button;
+            }
+        }
+        return static_cast<QPushButton*>(nullptr);
+    };
+    const QString refusal =
+        L10n::format(QStringLiteral("prefs.hotkey.conflict"), {QStringLiteral("Ctrl+Alt+A")});
+    auto shownMessage = [&window, &refusal] {
+        for (QLabel* label : window.findChildren<QLabel*>()) {
+            if (label->text() == refusal) {
+                return label->isVisibleTo(&window);
+            }
+        }
+        return false;
+    };
+
+    scope.platform().fakeGlobalHotKeys().setHeldByOthers({tessary::HotKeyCombination::defaultCombination()});
+    ASSERT_NE(restoreButton(), nullptr);
+    restoreButton()->click();
+    EXPECT_TRUE(shownMessage());
+    EXPECT_EQ(hotKeys.active(), ctrlOptS);
+    EXPECT_EQ(announced, 0);
+
+    scope.platform().fakeGlobalHotKeys().setHeldByOthers({});
+    QSignalSpy pressed(&hotKeys, &HotKeyController::triggered);
+    restoreButton()->click();
+    EXPECT_FALSE(shownMessage());
+    EXPECT_EQ(hotKeys.active(), tessary::HotKeyCombination::defaultCombination());
+    EXPECT_EQ(window.recorder()->combination(), tessary::HotKeyCombination::defaultCombination());
+    EXPECT_EQ(announced, 1);
+    EXPECT_TRUE(scope.platform().fakeGlobalHotKeys().press(tessary::HotKeyCombination::defaultCombination()));
+    EXPECT_TRUE(pressed.wait(1000));
 }
