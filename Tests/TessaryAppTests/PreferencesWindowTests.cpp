@@ -24,6 +24,7 @@ namespace {
 // Keeps what the pane writes, as the translation subsystem's settings would.
 class RecordingTranslationModel : public TranslationPaneModel {
 public:
+    QList<Engine> engines() const override { return {Engine::velmora, Engine::deepseek}; }
     Engine engine() const override { return m_engine; }
     void setEngine(Engine engine) override { m_engine = engine; }
     QStringList targetIdentifiers() const override { return {QStringLiteral("en"), QStringLiteral("ja")}; }

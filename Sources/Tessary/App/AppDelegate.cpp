@@ -2,6 +2,8 @@
 
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
+#include "App/TranslationPaneAdapter.h"
+#include "App/UpdateCardAdapter.h"
 #include "Foundation/CoordinateSpace.h"
 #include "Foundation/L10n.h"
 #include "Foundation/Log.h"
@@ -18,9 +20,9 @@
 #include "Preferences/PreferencesWindowController.h"
 #include "Recognition/TextRecognizer.h"
 #include "TessaryCore/MenuKey.h"
-#include "Updates/UpdateChecker.h"
 #include "Translation/APIKeyStore.h"
 #include "Translation/TranslationSettings.h"
+#include "Updates/UpdateChecker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -434,11 +436,16 @@ void AppDelegate::restartApp() {
 void AppDelegate::openPreferences() {
     if (!m_preferences) {
         QPointer<AppDelegate> self(this);
-        m_preferences = std::make_unique<PreferencesWindowController>(hotKeys(), [self] {
-            if (self) {
-                self->syncHotKeyIntoUI();
-            }
-        });
+        m_translationPane = std::make_unique<TranslationPaneAdapter>();
+        m_updateCard = std::make_unique<UpdateCardAdapter>(updates());
+        m_preferences = std::make_unique<PreferencesWindowController>(
+            hotKeys(),
+            [self] {
+                if (self) {
+                    self->syncHotKeyIntoUI();
+                }
+            },
+            PreferencesModels{m_translationPane.get(), nullptr, m_updateCard.get()});
     }
     m_preferences->syncLaunchAtLoginUI();
     if (!m_preferences->isVisible()) {

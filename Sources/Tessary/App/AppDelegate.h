@@ -14,6 +14,8 @@
 class HotKeyController;
 class OverlayCoordinator;
 class PreferencesWindowController;
+class TranslationPaneAdapter;
+class UpdateCardAdapter;
 class Platform;
 class ScreenCapturer;
 class TextRecognizer;
@@ -30,7 +32,8 @@ public:
     // `platform` outlives the delegate.
     AppDelegate(const QStringList& arguments, Platform& platform, QObject* parent = nullptr);
     // With a given update checker instead of the process-wide one.
-    AppDelegate(const QStringList& arguments, Platform& platform, UpdateChecker& updates, QObject* parent = nullptr);
+    AppDelegate(const QStringList& arguments, Platform& platform, UpdateChecker& updates,
+                QObject* parent = nullptr);
     ~AppDelegate() override;
 
     const tessary::LaunchOptions& options() const { return m_options; }
@@ -84,6 +87,8 @@ private:
     std::unique_ptr<HotKeyController> m_hotKeys;
     std::unique_ptr<OverlayCoordinator> m_coordinator;
     UpdateChecker* m_updates = nullptr;
+    std::unique_ptr<TranslationPaneAdapter> m_translationPane;
+    std::unique_ptr<UpdateCardAdapter> m_updateCard;
     std::unique_ptr<PreferencesWindowController> m_preferences;
     QString m_hotKeyDisplay;
 };

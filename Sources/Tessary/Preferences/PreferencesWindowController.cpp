@@ -119,8 +119,8 @@ QWidget* footer(const QString& text, const QString& tip) {
     layout->setContentsMargins(4, 0, 4, 0);
     layout->addWidget(secondaryLabel(text), 1);
     if (!tip.isEmpty()) {
-        QLabel* icon =
-            symbolLabel(QStringLiteral("info.circle"), QApplication::palette().color(QPalette::PlaceholderText));
+        QLabel* icon = symbolLabel(QStringLiteral("info.circle"),
+                                   QApplication::palette().color(QPalette::PlaceholderText));
         icon->setToolTip(tip);
         icon->setAccessibleName(tip);
         layout->addWidget(icon, 0, Qt::AlignTop);
@@ -131,7 +131,13 @@ QWidget* footer(const QString& text, const QString& tip) {
 QFrame* card(QVBoxLayout*& layout) {
     auto* frame = new QFrame;
     frame->setFrameShape(QFrame::StyledPanel);
-    frame->setBackgroundRole(QPalette::Base);
+    // White cards on a light window; on a dark one a raised shade, so text fields (Base) stand out.
+    QPalette palette = QApplication::palette();
+    const QColor window = palette.color(QPalette::Window);
+    palette.setColor(QPalette::Window,
+                     window.lightness() < 128 ? window.lighter(130) : palette.color(QPalette::Base));
+    frame->setPalette(palette);
+    frame->setBackgroundRole(QPalette::Window);
     frame->setAutoFillBackground(true);
     layout = new QVBoxLayout(frame);
     layout->setContentsMargins(12, 8, 12, 8);
@@ -658,11 +664,22 @@ QWidget* PreferencesWindowController::buildTranslatePage() {
     QVBoxLayout* main = nullptr;
     layout->addWidget(card(main));
     auto* engine = new QComboBox;
-    engine->addItem(L10n::text(QStringLiteral("translate.engine.velmora")), QStringLiteral("velmora"));
-    engine->addItem(L10n::text(QStringLiteral("translate.engine.deepseek")), QStringLiteral("deepseek"));
-    engine->setCurrentIndex(model->engine() == Engine::deepseek ? 1 : 0);
+    for (const Engine offered : model->engines()) {
+        if (offered == Engine::velmora) {
+            engine->addItem(L10n::text(QStringLiteral("translate.engine.velmora")),
+                            QStringLiteral("velmora"));
+        } else {
+            engine->addItem(L10n::text(QStringLiteral("translate.engine.deepseek")),
+                            QStringLiteral("deepseek"));
+        }
+    }
+    engine->setCurrentIndex(
+        std::max(0, engine->findData(model->engine() == Engine::deepseek ? QStringLiteral("deepseek")
+                                                                         : QStringLiteral("velmora"))));
     connect(engine, &QComboBox::activated, this, [this, model, engine](int index) {
-        const Engine chosen = index == 1 ? Engine::deepseek : Engine::velmora;
+        const Engine chosen = engine->itemData(index).toString() == QLatin1String("deepseek")
+                                  ? Engine::deepseek
+                                  : Engine::velmora;
         commitDeepSeekFields();
         model->setEngine(chosen);
         Log::info(QStringLiteral("翻译引擎改为：") + engine->itemData(index).toString());
@@ -769,13 +786,13 @@ QWidget* PreferencesWindowController::buildAccountPage() {
     QWidget* page = pageWidget(layout);
     AccountPaneModel* account = m_models.account;
     TranslationPaneModel* translation = m_models.translation;
-    if (!account || !translation) {
-        layout->addWidget(header(L10n::text(QStringLiteral("prefs.account.unavailable"))));
+    if (translation && translation->engine() == TranslationPaneModel::Engine::deepseek) {
+        layout->addWidget(header(L10n::text(QStringLiteral("prefs.account.notNeeded"))));
         layout->addStretch(1);
         return page;
     }
-    if (translation->engine() == TranslationPaneModel::Engine::deepseek) {
-        layout->addWidget(header(L10n::text(QStringLiteral("prefs.account.notNeeded"))));
+    if (!account || !translation) {
+        layout->addWidget(header(L10n::text(QStringLiteral("prefs.account.unavailable"))));
         layout->addStretch(1);
         return page;
     }

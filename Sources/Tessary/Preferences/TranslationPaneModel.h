@@ -16,6 +16,8 @@ public:
     using QObject::QObject;
     ~TranslationPaneModel() override = default;
 
+    // The engines this build offers, in menu order.
+    virtual QList<Engine> engines() const = 0;
     virtual Engine engine() const = 0;
     virtual void setEngine(Engine engine) = 0;
     // The eight target identifiers, in menu order.
