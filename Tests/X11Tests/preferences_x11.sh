@@ -139,6 +139,29 @@ for _ in $(seq 100); do grep -q "性能：截图请求到覆盖层显示" "$XS_W
 grep -q "性能：截图请求到覆盖层显示" "$XS_WORK/record2.log" || fail "the new hot key did not start a capture"
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true
 
+# A DeepSeek key typed into the translate pane goes to the keyring, and nowhere else, when the
+# user switches panes.
+cat >"$XS_WORK/keyring.sh" <<INNER
+set -euo pipefail
+echo -n test | gnome-keyring-daemon --unlock --components=secrets >/dev/null
+sleep 0.5
+printf '[General]\nTessaryLanguageOverride=en\nprefs.lastPane=translate\nTessaryTranslationEngineV2=deepseek\n' >"$settings"
+"$tessary" --dev-open-preferences >"$XS_WORK/key.log" 2>&1 &
+pid=\$!
+window=\$(xdotool search --sync --name "^Tessary Preferences\\\$" | head -n1)
+sleep 1
+xdotool windowactivate --sync "\$window" 2>/dev/null || true
+xdotool mousemove --window "\$window" 480 146 click 1
+xdotool type --delay 20 "sk-typed-in-the-pane"
+xdotool mousemove --window "\$window" 50 47 click 1
+for _ in \$(seq 50); do grep -q "DeepSeek 密钥：" "$XS_WORK/key.log" && break; sleep 0.1; done
+kill "\$pid"; wait "\$pid" 2>/dev/null || true
+grep -q "DeepSeek 密钥：已存入钥匙串" "$XS_WORK/key.log"
+[ "\$(secret-tool lookup server org.tessary.Tessary user deepseek)" = "sk-typed-in-the-pane" ]
+! grep -rqF "sk-typed-in-the-pane" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XS_WORK/key.log"
+INNER
+dbus-run-session -- bash "$XS_WORK/keyring.sh" || fail "a DeepSeek key typed into the pane did not reach the keyring"
+
 echo "window shots in $shots"
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
 echo "preferences_x11: all checks passed"
