@@ -2,23 +2,31 @@
 
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
+#include "App/TranslationPaneAdapter.h"
+#include "App/UpdateCardAdapter.h"
+#include "Foundation/CoordinateSpace.h"
 #include "Foundation/L10n.h"
 #include "Foundation/Log.h"
 #include "HotKeys/HotKeyController.h"
+#include "HotKeys/HotKeyQtKeys.h"
+#include "HotKeys/HotKeyRecorderView.h"
 #include "Overlay/NoticePanel.h"
 #include "Overlay/OverlayCoordinator.h"
 #include "Overlay/ScreenCapturer.h"
 #include "Overlay/ToolIconRenderer.h"
 #include "Platform/CapturePermission.h"
 #include "Platform/Platform.h"
+#include "Preferences/LaunchAtLogin.h"
+#include "Preferences/PreferencesWindowController.h"
 #include "Recognition/TextRecognizer.h"
 #include "TessaryCore/MenuKey.h"
-#include "Updates/UpdateChecker.h"
 #include "Translation/APIKeyStore.h"
 #include "Translation/TranslationSettings.h"
+#include "Updates/UpdateChecker.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPalette>
 #include <QPointer>
@@ -74,11 +82,16 @@ UpdateChecker& AppDelegate::updates() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    if (m_options.devLaunchAtLogin) {
+        runDevLaunchAtLogin(QString::fromStdString(*m_options.devLaunchAtLogin));
+        return;
+    }
     applyAppearanceSwitch();
     ToolIconRenderer::verifyBundledIcons();
     setUpStatusItem();
     hotKeys().activate();
     syncHotKeyIntoUI();
+    LaunchAtLogin::applyDefaultIfNeeded();
     logStartupDiagnostics();
     announceMissingTray();
     TranslationSettings::migrateLegacyDefaults();
@@ -98,6 +111,29 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (m_options.captureImmediately) {
         startCapture();
     }
+    if (m_options.devOpenPreferences) {
+        openPreferences();
+        const QStringList origin =
+            lastPieceOfSwitch(m_arguments, QStringLiteral("--dev-window-origin=")).split(QLatin1Char(','));
+        QList<double> numbers;
+        for (const QString& piece : origin) {
+            bool ok = false;
+            const double number = piece.toDouble(&ok);
+            if (ok) {
+                numbers.append(number);
+            }
+        }
+        if (numbers.size() == 2) {
+            // The origin is the frame's lower-left corner in global points, y up.
+            const QSize frame = m_preferences->frameGeometry().size();
+            const QRectF placed = CoordinateSpace::toQtGlobal(
+                tessary::Rect{numbers[0], numbers[1], double(frame.width()), double(frame.height())});
+            m_preferences->move(placed.topLeft().toPoint());
+            m_preferences->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            m_preferences->show();
+        }
+    }
+    runDevPreferencesScriptIfNeeded();
     if (m_arguments.contains(QStringLiteral("--dev-open-menu"))) {
         QTimer::singleShot(1000, this, [this] {
             if (m_menu && m_statusItem) {
@@ -174,6 +210,8 @@ void AppDelegate::rebuildMenu() {
     QAction* permission = menu->addAction(QString());
     MenuIcon::apply(permission, QStringLiteral("lock.shield"), L10n::text(QStringLiteral("menu.permission")));
     permission->setVisible(false);
+    // No desktop offers a settings page for it: a capture attempt shows what is missing and why.
+    connect(permission, &QAction::triggered, this, &AppDelegate::startCapture);
     m_permissionMenuItem = permission;
 
     QAction* update = menu->addAction(QString());
@@ -186,7 +224,7 @@ void AppDelegate::rebuildMenu() {
     QAction* preferences = menu->addAction(QString());
     MenuIcon::apply(preferences, QStringLiteral("gearshape"), L10n::text(QStringLiteral("menu.preferences")));
     preferences->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
-    preferences->setEnabled(false);
+    connect(preferences, &QAction::triggered, this, &AppDelegate::openPreferences);
 
     menu->addSeparator();
     QAction* restart = menu->addAction(QString());
@@ -233,20 +271,22 @@ void AppDelegate::openUpdateDownload() {
 
 void AppDelegate::logStartupDiagnostics() {
     const auto active = hotKeys().active();
-    Log::info(diagnosticsLine(L10n::rawValue(L10n::effective()),
-                              active ? std::optional<QString>(QString::fromStdString(active->display()))
-                                     : std::nullopt,
-                              m_platform.capturePermission().preflight()));
+    Log::info(diagnosticsLine(
+        L10n::rawValue(L10n::effective()),
+        active ? std::optional<QString>(QString::fromStdString(active->display())) : std::nullopt,
+        m_platform.capturePermission().preflight(),
+        LaunchAtLogin::status() == LaunchAtLogin::Status::enabled            ? QStringLiteral("已开")
+        : LaunchAtLogin::status() == LaunchAtLogin::Status::requiresApproval ? QStringLiteral("待用户放行")
+                                                                             : QStringLiteral("已关")));
 }
 
 QString AppDelegate::diagnosticsLine(const QString& language, const std::optional<QString>& hotKey,
-                                     bool captureGranted) {
-    // No login item service exists on this platform yet, so launching at login is always off.
+                                     bool captureGranted, const QString& loginItem) {
     return QStringLiteral("启动完成 · 界面语言=") + language + QStringLiteral(" · ") +
            QStringLiteral("热键=") + hotKey.value_or(QStringLiteral("注册失败")) + QStringLiteral(" · ") +
            QStringLiteral("屏幕录制权限=") +
            (captureGranted ? QStringLiteral("已授权") : QStringLiteral("未授权")) + QStringLiteral(" · ") +
-           QStringLiteral("开机自启=") + QStringLiteral("已关");
+           QStringLiteral("开机自启=") + loginItem;
 }
 
 void AppDelegate::announceMissingTray() {
@@ -400,4 +440,129 @@ void AppDelegate::restartApp() {
     Log::info(QStringLiteral("重新启动：旧进程 ") + QString::number(pid) +
               QStringLiteral(" 即将退出，等它退完再拉新的。"));
     QCoreApplication::quit();
+}
+
+void AppDelegate::openPreferences() {
+    if (!m_preferences) {
+        QPointer<AppDelegate> self(this);
+        m_translationPane = std::make_unique<TranslationPaneAdapter>();
+        m_updateCard = std::make_unique<UpdateCardAdapter>(updates());
+        m_preferences = std::make_unique<PreferencesWindowController>(
+            hotKeys(),
+            [self] {
+                if (self) {
+                    self->syncHotKeyIntoUI();
+                }
+            },
+            PreferencesModels{m_translationPane.get(), nullptr, m_updateCard.get()});
+    }
+    m_preferences->syncLaunchAtLoginUI();
+    if (!m_preferences->isVisible()) {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = m_preferences->frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            m_preferences->move(frame.topLeft());
+        }
+    }
+    m_preferences->show();
+    m_preferences->raise();
+    m_preferences->activateWindow();
+}
+
+void AppDelegate::runDevLaunchAtLogin(const QString& value) {
+    if (value == QLatin1String("on") || value == QLatin1String("off")) {
+        const LaunchAtLogin::Outcome outcome = LaunchAtLogin::setEnabled(value == QLatin1String("on"));
+        Log::info(QStringLiteral("验收：开机自启 ") + value + QStringLiteral(" → 结果=") + outcome.printed() +
+                  QStringLiteral(" · 状态=") + LaunchAtLogin::statusDescription());
+    } else if (value == QLatin1String("status")) {
+        Log::info(QStringLiteral("验收：开机自启 状态=") + LaunchAtLogin::statusDescription());
+    } else {
+        Log::error(QStringLiteral("验收：--dev-launch-at-login 只认 on / off / status，收到的是「") + value +
+                   QStringLiteral("」。"));
+    }
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void AppDelegate::runDevPreferencesScriptIfNeeded() {
+    const bool anyScript =
+        m_options.devRecordHotKey || m_options.devWindowShotPath || m_options.devStartRecording;
+    if (!anyScript) {
+        return;
+    }
+    if (!m_options.devOpenPreferences) {
+        Log::error(
+            QStringLiteral("验收开关用错了：--dev-record-hotkey / --dev-window-shot / --dev-start-recording "
+                           "都要配 --dev-open-preferences。"));
+        return;
+    }
+    if (m_options.devStartRecording) {
+        QTimer::singleShot(400, this, [this] {
+            startRecordingForScript();
+            Log::info(QStringLiteral("验收：已进入热键录制态。"));
+        });
+    }
+    if (const auto combination = m_options.devRecordHotKey) {
+        QTimer::singleShot(600, this, [this, combination] { postSyntheticHotKey(*combination); });
+    }
+    if (m_options.devWindowShotPath) {
+        const QString path = QString::fromStdString(*m_options.devWindowShotPath);
+        const double after = m_options.devWindowShotAfter.value_or(1.2);
+        QTimer::singleShot(static_cast<int>(std::max(0.0, after) * 1000), this, [this, path] {
+            if (!m_preferences) {
+                Log::error(QStringLiteral("验收：偏好设置窗口不存在，截不了图。"));
+                return;
+            }
+            const QString failure = m_preferences->writeWindowShot(path);
+            if (!failure.isEmpty()) {
+                Log::error(failure);
+            }
+        });
+    }
+}
+
+void AppDelegate::startRecordingForScript() {
+    if (!m_preferences) {
+        openPreferences();
+    }
+    m_preferences->select(PreferencesWindowController::Pane::capture);
+    if (HotKeyRecorderView* recorder = m_preferences->recorder()) {
+        recorder->startRecording();
+    }
+}
+
+void AppDelegate::postSyntheticHotKey(const tessary::HotKeyCombination& combination) {
+    startRecordingForScript();
+    using M = tessary::HotKeyModifiers;
+    Qt::KeyboardModifiers modifiers;
+    if (combination.modifiers.contains(M::control)) {
+        modifiers |= Qt::ControlModifier;
+    }
+    if (combination.modifiers.contains(M::option)) {
+        modifiers |= Qt::AltModifier;
+    }
+    if (combination.modifiers.contains(M::shift)) {
+        modifiers |= Qt::ShiftModifier;
+    }
+    if (combination.modifiers.contains(M::command)) {
+        modifiers |= Qt::MetaModifier;
+    }
+    // The Qt key that records as this combination's key code: printable keys, then the special block.
+    int qtKey = 0;
+    for (int candidate = 0x20; candidate < 0x7f && qtKey == 0; ++candidate) {
+        const auto recorded = HotKeyQtKeys::combination(candidate, modifiers);
+        qtKey = recorded && recorded->keyCode == combination.keyCode ? candidate : 0;
+    }
+    for (int candidate = Qt::Key_Escape; candidate < Qt::Key_Escape + 0x100 && qtKey == 0; ++candidate) {
+        const auto recorded = HotKeyQtKeys::combination(candidate, modifiers);
+        qtKey = recorded && recorded->keyCode == combination.keyCode ? candidate : 0;
+    }
+    HotKeyRecorderView* recorder = m_preferences ? m_preferences->recorder() : nullptr;
+    if (qtKey == 0 || !recorder) {
+        Log::error(QStringLiteral("验收：合成按键构造失败。"));
+        return;
+    }
+    Log::info(QStringLiteral("验收：投递合成按键 ") + QString::fromStdString(combination.display()) +
+              QStringLiteral(" 到录制控件。"));
+    QCoreApplication::postEvent(recorder, new QKeyEvent(QEvent::KeyPress, qtKey, modifiers),
+                                Qt::HighEventPriority);
 }

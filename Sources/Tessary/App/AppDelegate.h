@@ -13,6 +13,9 @@
 
 class HotKeyController;
 class OverlayCoordinator;
+class PreferencesWindowController;
+class TranslationPaneAdapter;
+class UpdateCardAdapter;
 class Platform;
 class ScreenCapturer;
 class TextRecognizer;
@@ -29,7 +32,8 @@ public:
     // `platform` outlives the delegate.
     AppDelegate(const QStringList& arguments, Platform& platform, QObject* parent = nullptr);
     // With a given update checker instead of the process-wide one.
-    AppDelegate(const QStringList& arguments, Platform& platform, UpdateChecker& updates, QObject* parent = nullptr);
+    AppDelegate(const QStringList& arguments, Platform& platform, UpdateChecker& updates,
+                QObject* parent = nullptr);
     ~AppDelegate() override;
 
     const tessary::LaunchOptions& options() const { return m_options; }
@@ -49,6 +53,8 @@ public:
     void syncUpdateMenuItem();
     void openUpdateDownload();
     QAction* updateMenuItem() const;
+    void openPreferences();
+    PreferencesWindowController* preferences() const { return m_preferences.get(); }
 
     // Created on first use.
     HotKeyController& hotKeys();
@@ -61,11 +67,15 @@ public:
     static QString restartScript(qint64 pid, const QString& executablePath);
     static QString shellQuoted(const QString& text);
     static QString diagnosticsLine(const QString& language, const std::optional<QString>& hotKey,
-                                   bool captureGranted);
+                                   bool captureGranted, const QString& loginItem);
 
 private:
     void setUpStatusItem();
     void applyAppearanceSwitch();
+    void runDevLaunchAtLogin(const QString& value);
+    void runDevPreferencesScriptIfNeeded();
+    void postSyntheticHotKey(const tessary::HotKeyCombination& combination);
+    void startRecordingForScript();
 
     QStringList m_arguments;
     tessary::LaunchOptions m_options;
@@ -79,5 +89,8 @@ private:
     std::unique_ptr<HotKeyController> m_hotKeys;
     std::unique_ptr<OverlayCoordinator> m_coordinator;
     UpdateChecker* m_updates = nullptr;
+    std::unique_ptr<TranslationPaneAdapter> m_translationPane;
+    std::unique_ptr<UpdateCardAdapter> m_updateCard;
+    std::unique_ptr<PreferencesWindowController> m_preferences;
     QString m_hotKeyDisplay;
 };

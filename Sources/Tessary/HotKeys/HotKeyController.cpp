@@ -57,7 +57,28 @@ void HotKeyController::activate() {
                QStringLiteral(" 与默认组合都已被其他应用占用。请从菜单栏发起截图。"));
 }
 
+void HotKeyController::suspend() {
+    if (m_suspended || !m_hotKey) {
+        return;
+    }
+    m_suspended = true;
+    m_hotKey.reset();
+}
+
+void HotKeyController::resume() {
+    if (!m_suspended) {
+        return;
+    }
+    m_suspended = false;
+    if (m_active && !(m_hotKey = registerCombination(*m_active))) {
+        Log::error(QStringLiteral("全局热键：录制结束后 ") + display(*m_active) +
+                   QStringLiteral(" 没能重新注册（已被其他应用占用）。请在偏好设置里换一个组合。"));
+        m_active.reset();
+    }
+}
+
 HotKeyController::ApplyResult HotKeyController::apply(const HotKeyCombination& combination) {
+    resume();
     if (const auto rejection = combination.rejection()) {
         return ApplyResult::rejected(*rejection);
     }

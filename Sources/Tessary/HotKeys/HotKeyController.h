@@ -46,6 +46,12 @@ public:
     // A new choice from the preferences.
     ApplyResult apply(const tessary::HotKeyCombination& combination);
 
+    // Releases the grab while the recorder listens, so pressing the current combination reaches the
+    // window; resume() grabs the active combination again. apply() resumes first. Both idempotent.
+    void suspend();
+    void resume();
+    bool isSuspended() const { return m_suspended; }
+
     // What is registered now; nothing when no combination could be registered.
     std::optional<tessary::HotKeyCombination> active() const { return m_active; }
     // activate() registered the default because the stored choice was held elsewhere.
@@ -66,4 +72,5 @@ private:
     std::unique_ptr<GlobalHotKey> m_hotKey;
     std::optional<tessary::HotKeyCombination> m_active;
     bool m_fellBackToDefault = false;
+    bool m_suspended = false;
 };
