@@ -1,5 +1,7 @@
 #include "TessaryCore/InstanceForwarding.h"
 
+#include "TessaryCore/AppId.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
@@ -33,7 +35,7 @@ std::string socketPath(std::string_view runtimeDirectory, std::string_view tempo
         }
         base = std::string(temp) + "/tessary-" + std::to_string(userId);
     }
-    return base + "/tessary/instance.sock";
+    return base + "/tessary/" + std::string(applicationId) + ".sock";
 }
 
 std::string socketPath() {

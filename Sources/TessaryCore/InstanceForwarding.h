@@ -18,7 +18,7 @@ namespace InstanceForwarding {
 // Messages are one short line; anything longer or unknown is dropped by the server.
 inline constexpr std::size_t maxMessageBytes = 64;
 
-// "$XDG_RUNTIME_DIR/tessary/instance.sock", or a per-user folder under the temporary
+// "$XDG_RUNTIME_DIR/tessary/<application id>.sock", or a per-user folder under the temporary
 // directory ($TMPDIR, else /tmp) when the runtime directory is unset or empty.
 std::string socketPath();
 std::string socketPath(std::string_view runtimeDirectory, std::string_view temporaryDirectory,

@@ -22,9 +22,10 @@
 
 namespace {
 
-// The directory the build put the module in: the last of the default search places.
+// The build links the module beside the test executables, as beside tessary-app: the first
+// default search place.
 QString builtModuleDirectory() {
-    return RecognitionEngineLoader::defaultDirectories().constLast();
+    return RecognitionEngineLoader::defaultDirectories().constFirst();
 }
 
 QString builtModule() {
@@ -41,11 +42,23 @@ QImage sample() {
     return RenderedText::paragraph({QStringLiteral("Module")}, QStringLiteral("DejaVu Sans"), 20);
 }
 
-TEST(RecognitionEngineLoaderTest, DefaultSearchEndsInTheBuildTreeWhereTheModuleIs) {
-    const QStringList directories = RecognitionEngineLoader::defaultDirectories();
-    ASSERT_GE(directories.size(), 2);
-    EXPECT_EQ(directories.first(), QCoreApplication::applicationDirPath());
-    EXPECT_EQ(directories.size(), QSet<QString>(directories.begin(), directories.end()).size());
+TEST(RecognitionEngineLoaderTest, TheSearchStartsBesideTheExecutableThenTheInstalledLibraryFolder) {
+    const struct {
+        const char* executableDirectory;
+        QStringList expected;
+    } cases[] = {
+        {"/home/u/tessary/build/ci/Sources/Tessary", {"/home/u/tessary/build/ci/Sources/Tessary",
+                                                      "/home/u/tessary/build/ci/Sources/lib/tessary"}},
+        {"/usr/libexec/tessary", {"/usr/libexec/tessary", "/usr/lib/tessary"}},
+        {"/opt/t/libexec/tessary/", {"/opt/t/libexec/tessary", "/opt/t/lib/tessary"}},
+        {"/usr/local/bin", {"/usr/local/bin", "/usr/local/lib/tessary"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RecognitionEngineLoader::directoriesFor(QString::fromLatin1(c.executableDirectory)), c.expected)
+            << c.executableDirectory;
+    }
+    EXPECT_EQ(RecognitionEngineLoader::defaultDirectories(),
+              RecognitionEngineLoader::directoriesFor(QCoreApplication::applicationDirPath()));
     EXPECT_TRUE(QFileInfo(builtModule()).isFile()) << builtModule().toStdString();
 }
 

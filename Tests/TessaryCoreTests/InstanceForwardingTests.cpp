@@ -70,10 +70,10 @@ TEST(InstanceForwarding, SocketLivesInTheRuntimeDirectoryOrAPerUserTemporaryOne)
         std::string_view runtime, temp;
         std::string expected;
     } cases[] = {
-        {"/run/user/1000", "/var/tmp", "/run/user/1000/tessary/instance.sock"},
-        {"", "", "/tmp/tessary-1000/tessary/instance.sock"},
-        {"", "/var/tmp/", "/var/tmp/tessary-1000/tessary/instance.sock"},
-        {"", "/", "/tessary-1000/tessary/instance.sock"},
+        {"/run/user/1000", "/var/tmp", "/run/user/1000/tessary/org.tessary.Tessary.sock"},
+        {"", "", "/tmp/tessary-1000/tessary/org.tessary.Tessary.sock"},
+        {"", "/var/tmp/", "/var/tmp/tessary-1000/tessary/org.tessary.Tessary.sock"},
+        {"", "/", "/tessary-1000/tessary/org.tessary.Tessary.sock"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(forwarding::socketPath(c.runtime, c.temp, 1000), c.expected) << c.runtime << "|" << c.temp;

@@ -27,7 +27,7 @@ resident=${XS_PIDS[-1]}
 wait_for_log '启动完成' "$XS_WORK/resident.log" || fail "no startup line from the first launch"
 [ "$(readlink -f "/proc/$resident/exe")" = "$(readlink -f "$app")" ] ||
     fail "pid $resident runs $(readlink -f "/proc/$resident/exe"), not the application"
-[ -S "$XDG_RUNTIME_DIR/tessary/instance.sock" ] || fail "the instance does not listen"
+[ -S "$XDG_RUNTIME_DIR/tessary/org.tessary.Tessary.sock" ] || fail "the instance does not listen"
 
 # A forwarded capture: the launcher exits 0 and the resident instance maps its overlay.
 "$build/Tests/time_to_overlay" 5000 "$bin" --capture-now >"$XS_WORK/probe.out" ||

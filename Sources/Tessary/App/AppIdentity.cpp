@@ -1,6 +1,8 @@
 #include "App/AppIdentity.h"
 
-#include <QCoreApplication>
+#include "Foundation/AppId.h"
+
+#include <QGuiApplication>
 #include <QSettings>
 
 namespace AppIdentity {
@@ -10,6 +12,8 @@ void install() {
     QCoreApplication::setApplicationName(QStringLiteral("tessary"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSARY_VERSION));
     QSettings::setDefaultFormat(QSettings::IniFormat);
+    // Wayland's app_id and the portals match windows to the installed desktop entry by this.
+    QGuiApplication::setDesktopFileName(AppId::applicationId());
 }
 
 } // namespace AppIdentity

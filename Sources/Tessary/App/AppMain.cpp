@@ -28,7 +28,7 @@ constexpr const char* usage =
     "\n"
     "Developer switches for scripted runs (--dev-demo-selection, --dev-selection-rect=x,y,w,h,\n"
     "--dev-auto-action=confirm|save|pin|ocr|scroll|translate, --dev-save-to=PATH, ...) are\n"
-    "described in README.md.\n";
+    "described in tessary(1).\n";
 
 bool hasArgument(int argc, char** argv, std::string_view wanted) {
     for (int i = 1; i < argc; ++i) {

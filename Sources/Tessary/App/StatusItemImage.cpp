@@ -1,5 +1,6 @@
 #include "App/StatusItemImage.h"
 
+#include "Foundation/AppId.h"
 #include "Foundation/Log.h"
 
 #include <QDir>
@@ -37,17 +38,20 @@ QString missingMessage(const QString& checkedDirectory) {
 
 QIcon make() {
     const QString bundled = QStringLiteral(":/");
-    QIcon icon = load(bundled);
-    if (icon.isNull()) {
-        icon = load(QStringLiteral(TESSARY_SOURCE_RESOURCES));
-    }
+    const QIcon icon = load(bundled);
     if (icon.isNull()) {
         const QString message = missingMessage(bundled);
         Log::error(message);
         std::fprintf(stderr, "Fatal: %s\n", message.toUtf8().constData());
         std::abort();
     }
-    return icon;
+    return themed(icon);
+}
+
+QIcon themed(const QIcon& fallback) {
+    // An installed icon theme entry carries a name a StatusNotifierItem host resolves itself,
+    // crisp at its own scale and recoloured for its panel; the bundled pixmaps cover the rest.
+    return QIcon::fromTheme(AppId::symbolicIconName(), fallback);
 }
 
 } // namespace StatusItemImage

@@ -21,9 +21,6 @@ QStringList searchDirectories() {
     if (const auto resources = resourceDirectory()) {
         directories << *resources;
     }
-    if (const auto source = sourceDirectory()) {
-        directories << *source;
-    }
     return directories;
 }
 
@@ -39,14 +36,6 @@ std::optional<QString> resourceDirectory() {
         return std::nullopt;
     }
     return resourcePath;
-}
-
-std::optional<QString> sourceDirectory() {
-    const QString path = QStringLiteral(TESSARY_SOURCE_RESOURCES "/ToolbarIcons");
-    if (!QFileInfo(path).isDir()) {
-        return std::nullopt;
-    }
-    return path;
 }
 
 QString iconFile(ToolKind kind) {
@@ -108,12 +97,8 @@ QStringList missingIconFiles(const QStringList& directories) {
     return missing;
 }
 
-QString searchedPlaces(const std::optional<QString>& resources, const std::optional<QString>& sourceTree) {
-    QString places = resources ? *resources : QStringLiteral("（无 Resources）");
-    if (sourceTree) {
-        places += QStringLiteral(" 与 ") + *sourceTree;
-    }
-    return places;
+QString searchedPlaces(const std::optional<QString>& resources) {
+    return resources ? *resources : QStringLiteral("（无 Resources）");
 }
 
 QString missingIconsMessage(const QStringList& missingFiles, const QString& places) {
@@ -125,7 +110,7 @@ QString missingIconsMessage(const QStringList& missingFiles, const QString& plac
 
 void verifyBundledIcons() {
     const QStringList missing = missingIconFiles(searchDirectories());
-    const QString places = searchedPlaces(resourceDirectory(), sourceDirectory());
+    const QString places = searchedPlaces(resourceDirectory());
     if (!missing.isEmpty()) {
         const QString message = missingIconsMessage(missing, places);
         Log::error(message);
@@ -141,7 +126,7 @@ void failMissing(const QList<ToolKind>& kinds) {
         files << iconFile(kind);
     }
     const QString message =
-        missingIconsMessage(files, searchedPlaces(resourceDirectory(), sourceDirectory()));
+        missingIconsMessage(files, searchedPlaces(resourceDirectory()));
     Log::error(message);
     qFatal("%s", message.toUtf8().constData());
 }

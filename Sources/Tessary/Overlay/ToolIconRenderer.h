@@ -9,16 +9,14 @@
 
 #include <optional>
 
-// The toolbar's SVG icons. They are compiled into the program's resources; a development run
-// also finds them in the source tree. A missing icon is a packaging error and stops the program.
+// The toolbar's SVG icons, compiled into the program's resources: an installed program never
+// reads the source tree. A missing icon is a packaging error and stops the program.
 namespace ToolIconRenderer {
 
 inline constexpr double iconSize = 24;
 
 // ":/ToolbarIcons", or none when the resources hold no icon directory.
 std::optional<QString> resourceDirectory();
-// The source tree's icon directory when it exists (development runs), else none.
-std::optional<QString> sourceDirectory();
 
 // "tool-rectangle.svg"
 QString iconFile(ToolKind kind);
@@ -31,8 +29,8 @@ QImage bundledImage(ToolKind kind, const QColor& color, qreal devicePixelRatio =
 
 // Icon files of the tool kinds found in none of `directories`, in tool order.
 QStringList missingIconFiles(const QStringList& directories);
-// "<resources>/ToolbarIcons" or "（无 Resources）", plus " 与 <source tree>" for a development run.
-QString searchedPlaces(const std::optional<QString>& resources, const std::optional<QString>& sourceTree);
+// ":/ToolbarIcons" or "（无 Resources）".
+QString searchedPlaces(const std::optional<QString>& resources);
 QString missingIconsMessage(const QStringList& missingFiles, const QString& places);
 
 // Once at launch: logs the icon count, or logs the missing files and stops the program.

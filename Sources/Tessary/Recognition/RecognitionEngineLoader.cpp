@@ -102,18 +102,22 @@ QString moduleFileName() {
     return QStringLiteral("libtessary-recognition.so");
 }
 
-QStringList defaultDirectories() {
-    const QString here = executableDirectory();
-    QStringList directories = {here, here + QStringLiteral("/../lib/tessary")};
-    if (here.endsWith(QStringLiteral("/libexec/tessary"))) {
-        directories << here + QStringLiteral("/../../lib/tessary");
-    }
-    directories << QStringLiteral(TESSARY_RECOGNITION_MODULE_DIR);
+QStringList directoriesFor(const QString& executableDirectory) {
+    const QString here = QDir::cleanPath(executableDirectory);
+    // A build tree puts the module beside the executables; an installation keeps private
+    // libraries under lib/. Only paths relative to the executable: an installed tree may move.
+    QStringList directories = {here};
+    directories << here + (here.endsWith(QStringLiteral("/libexec/tessary")) ? QStringLiteral("/../../lib/tessary")
+                                                                             : QStringLiteral("/../lib/tessary"));
     for (QString& directory : directories) {
         directory = QDir::cleanPath(directory);
     }
     directories.removeDuplicates();
     return directories;
+}
+
+QStringList defaultDirectories() {
+    return directoriesFor(executableDirectory());
 }
 
 std::unique_ptr<RecognitionEngine> create(const QString& dataPath, const QStringList& directories) {

@@ -15,9 +15,11 @@ namespace RecognitionEngineLoader {
 // The module's file name.
 QString moduleFileName();
 
-// Where the module is looked for, in order: beside the running executable; the installed
-// location, `<prefix>/lib/tessary` for an executable in `<prefix>/bin` or
-// `<prefix>/libexec/tessary`; the build tree.
+// Where the module is looked for, in order: beside the executable (a build tree); the installed
+// location, `<prefix>/lib/tessary` for an executable in `<prefix>/libexec/tessary` or
+// `<prefix>/bin`. Never an absolute path: an installation can be moved as a whole.
+QStringList directoriesFor(const QString& executableDirectory);
+// The directories for the running executable.
 QStringList defaultDirectories();
 
 // A new engine for `dataPath` from the first module in `directories` that loads. Call it on the
