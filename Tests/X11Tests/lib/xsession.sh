@@ -5,7 +5,10 @@ set -euo pipefail
 XS_PIDS=()
 XS_WORK=$(mktemp -d /tmp/tessary-e2e.XXXXXX)
 export XDG_RUNTIME_DIR=$XS_WORK/runtime XDG_CONFIG_HOME=$XS_WORK/config XDG_STATE_HOME=$XS_WORK/state
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME"
+# A private home too: a keyring that D-Bus autolaunch finds in the caller's home would pop up an
+# unlock prompt that takes the keyboard from the test.
+export HOME=$XS_WORK/home XDG_DATA_HOME=$XS_WORK/data XDG_CACHE_HOME=$XS_WORK/cache
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 export TESSARY_PLATFORM=x11 QT_QPA_PLATFORM=xcb
