@@ -10,6 +10,7 @@
 #include "Overlay/ScreenCapturer.h"
 #include "Overlay/ToolIconRenderer.h"
 #include "Platform/CapturePermission.h"
+#include "Platform/GlobalHotKeys.h"
 #include "Platform/Platform.h"
 #include "Recognition/TextRecognizer.h"
 #include "TessaryCore/MenuKey.h"
@@ -183,9 +184,13 @@ void AppDelegate::rebuildMenu() {
 
 void AppDelegate::logStartupDiagnostics() {
     const auto active = hotKeys().active();
-    Log::info(diagnosticsLine(L10n::rawValue(L10n::effective()),
-                              active ? std::optional<QString>(QString::fromStdString(active->display()))
-                                     : std::nullopt,
+    std::optional<QString> hotKey;
+    if (active) {
+        hotKey = QString::fromStdString(active->display());
+    } else if (m_platform.globalHotKeys().handledByDesktop()) {
+        hotKey = QStringLiteral("由桌面处理（tessary --capture-now）");
+    }
+    Log::info(diagnosticsLine(L10n::rawValue(L10n::effective()), hotKey,
                               m_platform.capturePermission().preflight()));
 }
 

@@ -34,4 +34,8 @@ public:
 
     // One image per request, in request order, all taken from the same instant.
     virtual QList<QImage> grab(const QList<DisplayGrabRequest>& requests) = 0;
+
+    // Whether a grab may run without the user asking for a capture (a warm-up at start-up). False
+    // where a grab goes through the desktop, which may prompt or leave a file behind.
+    virtual bool grabsSilently() const { return true; }
 };
