@@ -1,6 +1,7 @@
 // A desktop portal that offers org.freedesktop.portal.Screenshot and turns every request down the
 // way a desktop does: `deny` answers with response 2 (refused), `silent` never answers.
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -25,13 +26,21 @@ public:
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         if (message.interface() == QLatin1String("org.freedesktop.DBus.Properties")) {
+            if (message.arguments().value(0).toString() !=
+                QLatin1String("org.freedesktop.portal.Screenshot")) {
+                connection.send(
+                    message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
+                                             QStringLiteral("only Screenshot here")));
+                return true;
+            }
             connection.send(message.createReply(QVariant::fromValue(QDBusVariant(2u))));
             return true;
         }
         if (message.member() != QLatin1String("Screenshot")) {
             return false;
         }
-        const QVariantMap options = message.arguments().value(1).toMap();
+        const QVariantMap options =
+            qdbus_cast<QVariantMap>(message.arguments().value(1).value<QDBusArgument>());
         QString sender = message.service().mid(1);
         sender.replace(QLatin1Char('.'), QLatin1Char('_'));
         const QString handle = QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender +

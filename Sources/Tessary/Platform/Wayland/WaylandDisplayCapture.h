@@ -9,7 +9,7 @@ class QDateTime;
 class WaylandDisplayCapture : public DisplayCapture {
 public:
     // How long the portal may take to answer, including a first-time access prompt.
-    static constexpr int responseTimeoutMs = 15'000;
+    static constexpr int responseTimeoutMs = 20'000;
 
     QList<CapturableDisplay> displays() override;
     QList<QImage> grab(const QList<DisplayGrabRequest>& requests) override;
