@@ -105,6 +105,8 @@ timeout 10 wl-paste --no-newline -t image/png >"$clip" 2>"$work/paste.log" || tr
 diff=$(sway_pixel_difference "$clip" "$expected")
 echo "clipboard crop: $(identify -format '%wx%h' "$clip"), differing pixels: $diff"
 [ "$diff" = 0 ] || fail "clipboard crop differs"
+# The bytes pasted are the encoder's own (the same encoder writes saved files), not a re-encode.
+cmp -s "$clip" "$saved" || fail "the clipboard PNG is not the encoder's"
 
 # Two outputs of different scale. The portal returns one image of the whole desktop at the highest
 # scale, which the compositor renders the lower-scale output up into with a smoothing filter: that
