@@ -24,7 +24,8 @@ QVariant DeferredImageMimeData::retrieveData(const QString& mimeType, QMetaType)
         const QByteArray png = m_png.result();
         return png.isEmpty() ? QVariant() : QVariant(png);
     }
-    if (m_offerQtImage && mimeType == qtImageType) {
+    // Still handed to readers in this process, which ask for the image by type.
+    if (mimeType == qtImageType) {
         return m_image;
     }
     return {};

@@ -11,8 +11,8 @@
 class DeferredImageMimeData : public QMimeData {
     Q_OBJECT
 public:
-    // Without `offerQtImage` only the PNG is offered: Qt's Wayland clipboard re-encodes any image
-    // it can reach on the main thread when a client pastes, instead of serving these bytes.
+    // Without `offerQtImage` only the PNG is listed: Qt's Wayland clipboard re-encodes any listed
+    // image on the main thread when a client pastes, instead of serving these bytes.
     DeferredImageMimeData(QImage image, QFuture<QByteArray> png, bool offerQtImage = true);
 
     QStringList formats() const override;
