@@ -15,6 +15,7 @@
 #include "Overlay/ScreenCapturer.h"
 #include "Overlay/ToolIconRenderer.h"
 #include "Platform/CapturePermission.h"
+#include "Platform/GlobalHotKeys.h"
 #include "Platform/Platform.h"
 #include "Preferences/LaunchAtLogin.h"
 #include "Preferences/PreferencesWindowController.h"
@@ -271,10 +272,14 @@ void AppDelegate::openUpdateDownload() {
 
 void AppDelegate::logStartupDiagnostics() {
     const auto active = hotKeys().active();
+    std::optional<QString> hotKey;
+    if (active) {
+        hotKey = QString::fromStdString(active->display());
+    } else if (m_platform.globalHotKeys().handledByDesktop()) {
+        hotKey = QStringLiteral("由桌面处理（tessary --capture-now）");
+    }
     Log::info(diagnosticsLine(
-        L10n::rawValue(L10n::effective()),
-        active ? std::optional<QString>(QString::fromStdString(active->display())) : std::nullopt,
-        m_platform.capturePermission().preflight(),
+        L10n::rawValue(L10n::effective()), hotKey, m_platform.capturePermission().preflight(),
         LaunchAtLogin::status() == LaunchAtLogin::Status::enabled            ? QStringLiteral("已开")
         : LaunchAtLogin::status() == LaunchAtLogin::Status::requiresApproval ? QStringLiteral("待用户放行")
                                                                              : QStringLiteral("已关")));

@@ -43,7 +43,8 @@ void writeAsync(const QImage& image, QObject* context, std::function<void(bool)>
         QtConcurrent::run(OutputWorker::pool(), [image] { return PngEncoder::encode(image); });
     QPointer<QMimeData> offered;
     if (clipboard) {
-        offered = new DeferredImageMimeData(image, future);
+        offered = new DeferredImageMimeData(
+            image, future, !QGuiApplication::platformName().startsWith(QLatin1String("wayland")));
         clipboard->setMimeData(offered, QClipboard::Clipboard);
     }
     future.then(QCoreApplication::instance(),

@@ -11,7 +11,9 @@
 class DeferredImageMimeData : public QMimeData {
     Q_OBJECT
 public:
-    DeferredImageMimeData(QImage image, QFuture<QByteArray> png);
+    // Without `offerQtImage` only the PNG is listed: Qt's Wayland clipboard re-encodes any listed
+    // image on the main thread when a client pastes, instead of serving these bytes.
+    DeferredImageMimeData(QImage image, QFuture<QByteArray> png, bool offerQtImage = true);
 
     QStringList formats() const override;
     bool hasFormat(const QString& mimeType) const override;
@@ -22,4 +24,5 @@ protected:
 private:
     QImage m_image;
     QFuture<QByteArray> m_png;
+    bool m_offerQtImage;
 };

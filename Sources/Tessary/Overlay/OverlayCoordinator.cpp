@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <malloc.h>
 
@@ -120,7 +121,11 @@ void OverlayCoordinator::begin() {
     try {
         displays = services_.capturer.captureAllDisplays();
     } catch (const ScreenCaptureError& error) {
-        Log::error(QStringLiteral("抓屏失败：") + error.localizedDescription());
+        if (error.kind() == ScreenCaptureError::Kind::refused) {
+            ScreenRecordingPermission::presentUnavailable(error.localizedDescription());
+        } else {
+            Log::error(QStringLiteral("抓屏失败：") + error.localizedDescription());
+        }
         finish();
         return;
     } catch (const std::exception& error) {
@@ -161,9 +166,10 @@ void OverlayCoordinator::presentOverlays(const QList<CapturedDisplay>& displays,
     }
     // Everything is built before the first window maps, so all displays freeze in the same frame.
     for (OverlayWindow* window : std::as_const(windows_)) {
-        window->show();
+        window->present();
     }
-    keyIndex_ = 0;
+    // Keys go to the display the pointer is on.
+    keyIndex_ = std::max(0, int(windows_.indexOf(overlayAt(QCursor::pos()))));
     activateKeyWindow();
     retryInputGrab(25);
 

@@ -5,6 +5,7 @@
 #include "Overlay/OverlayGuideView.h"
 #include "Overlay/SelectionCanvasView.h"
 
+#include <QGuiApplication>
 #include <QWindow>
 
 OverlayWindow::OverlayWindow(const CapturedDisplay& captured, std::vector<tessary::OnScreenWindow> windows,
@@ -19,6 +20,7 @@ OverlayWindow::OverlayWindow(const CapturedDisplay& captured, std::vector<tessar
     setWindowTitle(QStringLiteral("Tessary"));
     if (captured.screen) {
         setScreen(captured.screen);
+        screen_ = captured.screen;
     }
     setGeometry(captured.geometry);
 
@@ -60,6 +62,17 @@ bool OverlayWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void OverlayWindow::present() {
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        show();
+        return;
+    }
+    if (QWindow* window = windowHandle(); window && screen_) {
+        window->setScreen(screen_);
+    }
+    showFullScreen();
 }
 
 bool OverlayWindow::grabInput() {

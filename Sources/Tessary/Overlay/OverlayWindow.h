@@ -4,6 +4,8 @@
 #include "Overlay/OverlayPerfOptions.h"
 #include "TessaryCore/OnScreenWindow.h"
 
+#include <QPointer>
+#include <QScreen>
 #include <QWidget>
 
 #include <functional>
@@ -33,6 +35,10 @@ public:
 
     void setRouter(Router router) { router_ = std::move(router); }
 
+    // Maps the window on its display: placed by geometry where the window system honours it (X11),
+    // otherwise put on its screen and made full screen there (Wayland places clients itself).
+    void present();
+
     // Keyboard and pointer grabs, so Escape and Return always reach the session. Returns whether
     // the window system granted both (always false on platforms without grabs).
     bool grabInput();
@@ -47,5 +53,6 @@ private:
     OverlayGuideView* guide_ = nullptr;
     SelectionCanvasView* canvas_ = nullptr;
     Router router_;
+    QPointer<QScreen> screen_;
     bool grabbed_ = false;
 };

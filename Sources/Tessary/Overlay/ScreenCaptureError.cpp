@@ -13,6 +13,10 @@ ScreenCaptureError ScreenCaptureError::platform(const QString& description) {
     return ScreenCaptureError(Kind::platform, description);
 }
 
+ScreenCaptureError ScreenCaptureError::refused(const QString& description) {
+    return ScreenCaptureError(Kind::refused, description);
+}
+
 QString ScreenCaptureError::localizedDescription() const {
     return m_kind == Kind::noDisplays ? L10n::text(QStringLiteral("capture.error.noDisplays"))
                                       : m_description;

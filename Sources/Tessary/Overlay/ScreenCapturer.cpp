@@ -25,6 +25,9 @@ template <typename Call> auto platformCall(Call&& call) {
     try {
         return call();
     } catch (const PlatformError& error) {
+        if (error.kind() == PlatformError::Kind::refused) {
+            throw ScreenCaptureError::refused(error.description());
+        }
         throw ScreenCaptureError::platform(error.description());
     }
 }
@@ -122,8 +125,12 @@ QList<CapturedDisplay> ScreenCapturer::captureAllDisplays() {
         Log::info(QStringLiteral("性能：抓屏完成 ") + milliseconds(now() - t0) + QStringLiteral(" ms（") +
                   QString::number(displays.size()) + QStringLiteral(" 块屏幕）。"));
         return displays;
-    } catch (const ScreenCaptureError&) {
-        // One retry with a fresh display list; the first failure is not reported.
+    } catch (const ScreenCaptureError& error) {
+        // One retry with a fresh display list; the first failure is not reported. A refusal is
+        // final: asking again would only ask the user again.
+        if (error.kind() == ScreenCaptureError::Kind::refused) {
+            throw;
+        }
     }
     dropCache();
     content = shareableContent(true);
@@ -148,6 +155,11 @@ void ScreenCapturer::prewarm() {
     try {
         const QList<CapturableDisplay> content = shareableContent(true);
         if (content.isEmpty()) {
+            return;
+        }
+        if (!m_capture.grabsSilently()) {
+            Log::info(QStringLiteral("性能：截图服务预热完成 ") + milliseconds(now() - t0) +
+                      QStringLiteral(" ms（只列出屏幕）。"));
             return;
         }
         const CapturableDisplay& first = content.first();

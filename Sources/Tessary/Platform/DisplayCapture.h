@@ -39,4 +39,8 @@ public:
     // grab() nothing is frozen or cached: a scrolling capture calls this once per frame. Our own windows
     // are not left out, so callers keep them off the rectangle. Throws PlatformError.
     virtual QImage grabRegion(const QRect& nativePixels) = 0;
+
+    // Whether a grab may run without the user asking for a capture (a warm-up at start-up). False
+    // where a grab goes through the desktop, which may prompt or leave a file behind.
+    virtual bool grabsSilently() const { return true; }
 };

@@ -17,6 +17,9 @@ public:
     virtual bool registerHotKey(quint32 id, const tessary::HotKeyCombination& combination) = 0;
     // Unknown identifiers are ignored.
     virtual void unregisterHotKey(quint32 id) = 0;
+    // True where the desktop, not this process, owns global shortcuts and offers no way to register
+    // one: the user binds `tessary --capture-now` in the desktop's own settings instead.
+    virtual bool handledByDesktop() const { return false; }
 
 Q_SIGNALS:
     // A registered combination went down. Emitted on the main thread while the key event is being

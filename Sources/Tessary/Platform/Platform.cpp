@@ -4,6 +4,7 @@
 #include "Foundation/Log.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "Platform/Null/NullPlatform.h"
+#include "Platform/Wayland/WaylandPlatform.h"
 #include "Platform/X11/X11Platform.h"
 
 #include <QGuiApplication>
@@ -31,6 +32,11 @@ std::unique_ptr<Platform> Platform::createDefault() {
                    QStringLiteral("，按默认选择。"));
     }
     const QString qtPlatform = QGuiApplication::platformName();
+    // An X11 session stays on X11 even where a Wayland compositor could be reached.
+    const bool x11Session = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("x11");
+    if (qtPlatform.startsWith(QLatin1String("wayland")) && !x11Session) {
+        return std::make_unique<WaylandPlatform>();
+    }
     if (qtPlatform != QLatin1String("xcb")) {
         return refusing(qtPlatform);
     }

@@ -17,12 +17,13 @@ class Platform {
 public:
     virtual ~Platform();
 
-    // The backend the session asks for: X11 under Qt's xcb platform, the refusing null backend
+    // The backend the session asks for: X11 under Qt's xcb platform, Wayland under Qt's wayland
+    // platform outside X11 sessions, the refusing null backend
     // where no backend serves the session, the fake one only when TESSARY_PLATFORM=fake asks for it.
     // Call after the application object exists.
     static std::unique_ptr<Platform> createDefault();
 
-    // "x11", "null" or "fake".
+    // "x11", "wayland", "null" or "fake".
     virtual QString name() const = 0;
 
     virtual DisplayCapture& displayCapture() = 0;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Platform/CapturePermission.h"
+
+// On Wayland the desktop decides per request, through its Screenshot portal: access counts as
+// granted while the portal exists, and a refusal shows up when a capture asks.
+class WaylandCapturePermission : public CapturePermission {
+public:
+    bool preflight() override;
+    bool request() override { return preflight(); }
+    std::optional<QString> unavailableReason() override;
+};
