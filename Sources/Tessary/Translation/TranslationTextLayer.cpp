@@ -10,18 +10,6 @@
 
 namespace {
 
-Qt::Alignment qtAlignment(tessary::TextBlockAlignment alignment) {
-    switch (alignment) {
-    case tessary::TextBlockAlignment::center:
-        return Qt::AlignHCenter;
-    case tessary::TextBlockAlignment::trailing:
-        return Qt::AlignRight;
-    case tessary::TextBlockAlignment::leading:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignAbsolute;
-}
-
 QColor qColor(const tessary::RgbColor& color) {
     return QColor::fromRgbF(float(color.red), float(color.green), float(color.blue));
 }
@@ -64,7 +52,7 @@ void TranslationTextLayer::setTranslation(const TypesetTranslation& translation,
         view->setPalette(palette);
         view->setPlainText(QString::fromStdString(layout.block.translatedText));
         QTextOption option = view->document()->defaultTextOption();
-        option.setAlignment(qtAlignment(layout.alignment));
+        option.setAlignment(Typesetter::qtAlignment(layout.alignment));
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         view->document()->setDefaultTextOption(option);
         view->setGeometry(CoordinateSpace::toWidget(layout.textRect(), canvasHeight).toAlignedRect());

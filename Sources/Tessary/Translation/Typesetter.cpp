@@ -45,19 +45,6 @@ bool isCjkLanguage(const QString& language) {
            tag.startsWith(QLatin1String("ko"));
 }
 
-Qt::Alignment qtAlignment(tessary::TextBlockAlignment alignment) {
-    switch (alignment) {
-    case tessary::TextBlockAlignment::center:
-        return Qt::AlignHCenter;
-    case tessary::TextBlockAlignment::trailing:
-        return Qt::AlignRight;
-    case tessary::TextBlockAlignment::leading:
-        break;
-    }
-    // Visual alignment, whatever the writing direction.
-    return Qt::AlignLeft | Qt::AlignAbsolute;
-}
-
 } // namespace
 
 QFont font(double size, const QString& language) {
@@ -124,6 +111,19 @@ TypesetTranslation typeset(const tessary::TranslationOverlay& overlay, const QIm
         return measure(QString::fromStdString(text), font(size, target), width);
     };
     return {tessary::TranslationLayouts::layout(overlay, probe, measured), target};
+}
+
+Qt::Alignment qtAlignment(tessary::TextBlockAlignment alignment) {
+    switch (alignment) {
+    case tessary::TextBlockAlignment::center:
+        return Qt::AlignHCenter;
+    case tessary::TextBlockAlignment::trailing:
+        return Qt::AlignRight;
+    case tessary::TextBlockAlignment::leading:
+        break;
+    }
+    // Visual alignment, whatever the writing direction.
+    return Qt::AlignLeft | Qt::AlignAbsolute;
 }
 
 } // namespace Typesetter

@@ -31,6 +31,8 @@ QFont font(double size, const QString& language);
 // top with their leading, aligned as given.
 std::unique_ptr<QTextLayout> layoutText(const QString& text, const QFont& font, double width,
                                         tessary::TextBlockAlignment alignment);
+// Qt's alignment for a block's: visual, whatever the writing direction.
+Qt::Alignment qtAlignment(tessary::TextBlockAlignment alignment);
 // The height of layoutText()'s result.
 double measure(const QString& text, const QFont& font, double width);
 
