@@ -47,9 +47,12 @@ void writeAsync(const QImage& image, QObject* context, std::function<void(bool)>
             image, future, !QGuiApplication::platformName().startsWith(QLatin1String("wayland")));
         clipboard->setMimeData(offered, QClipboard::Clipboard);
     }
+    // The offer is the clipboard's from now on: the platform may drop it once it is replaced (or,
+    // on Wayland, once the compositor no longer needs it), which is no failure of this copy.
+    const bool madeOffer = offered != nullptr;
     future.then(QCoreApplication::instance(),
-                [guard, offered, done = std::move(done)](const QByteArray& png) {
-                    const bool written = offered && !png.isEmpty();
+                [guard, offered, madeOffer, done = std::move(done)](const QByteArray& png) {
+                    const bool written = madeOffer && !png.isEmpty();
                     // A failed encode must not leave an offer that cannot be served.
                     if (offered && png.isEmpty()) {
                         QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
