@@ -25,6 +25,23 @@ bool holds(const QString& text, std::initializer_list<QChar::Script> scripts) {
     });
 }
 
+// The first language leads the layout analysis, as it would in a model of all of them: its settings
+// (CJK glyphs are made of many strokes) shape what counts as text. `visit` gets the iterator of a
+// page that has any block; the model is left reading single lines again.
+template <typename Visit> void analyseLayout(tesseract::TessBaseAPI& api, const QImage& grey, Visit&& visit) {
+    api.SetPageSegMode(tesseract::PSM_AUTO);
+    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+    api.SetSourceResolution(96);
+    {
+        const std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
+        if (it && !it->Empty(tesseract::RIL_BLOCK)) {
+            visit(*it);
+        }
+    }
+    api.Clear();
+    api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+}
+
 } // namespace
 
 LineReader::LineReader(const QString& dataPath, const std::vector<std::string>& languages)
@@ -63,28 +80,17 @@ LineReader::Layout LineReader::findLayout(const QImage& grey) {
     if (m_models.empty()) {
         return layout;
     }
-    // The first language leads the layout analysis, as it would in a model of all of them: its
-    // settings (CJK glyphs are made of many strokes) shape what counts as text.
-    tesseract::TessBaseAPI& api = *m_models.front();
-    api.SetPageSegMode(tesseract::PSM_AUTO);
-    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    api.SetSourceResolution(96);
-    {
-        const std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
-        if (it && !it->Empty(tesseract::RIL_BLOCK)) {
-            do {
-                int left = 0, top = 0, right = 0, bottom = 0;
-                if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
-                    continue;
-                }
-                const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
-                // Tesseract can take CJK strokes for rules or pictures; they are not lines of text.
-                (PTIsTextType(it->BlockType()) ? layout.lines : layout.others).push_back(box);
-            } while (it->Next(tesseract::RIL_TEXTLINE));
-        }
-    }
-    api.Clear();
-    api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    analyseLayout(*m_models.front(), grey, [&layout](tesseract::PageIterator& it) {
+        do {
+            int left = 0, top = 0, right = 0, bottom = 0;
+            if (!it.BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
+                continue;
+            }
+            const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
+            // Tesseract can take CJK strokes for rules or pictures; they are not lines of text.
+            (PTIsTextType(it.BlockType()) ? layout.lines : layout.others).push_back(box);
+        } while (it.Next(tesseract::RIL_TEXTLINE));
+    });
     return layout;
 }
 
@@ -93,63 +99,54 @@ std::vector<LineReader::Block> LineReader::findStructure(const QImage& grey) {
     if (m_models.empty()) {
         return blocks;
     }
-    tesseract::TessBaseAPI& api = *m_models.front();
-    api.SetPageSegMode(tesseract::PSM_AUTO);
-    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    api.SetSourceResolution(96);
-    {
-        const std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
-        if (it && !it->Empty(tesseract::RIL_BLOCK)) {
-            bool skipping = false;
-            do {
-                if (it->IsAtBeginningOf(tesseract::RIL_BLOCK)) {
-                    // CJK strokes can pass for rules or pictures: only text blocks hold paragraphs.
-                    skipping = !PTIsTextType(it->BlockType());
-                    if (!skipping) {
-                        blocks.push_back({it->BlockType() == tesseract::PT_TABLE, {}});
-                    }
+    analyseLayout(*m_models.front(), grey, [&blocks](tesseract::PageIterator& it) {
+        bool skipping = false;
+        do {
+            if (it.IsAtBeginningOf(tesseract::RIL_BLOCK)) {
+                // CJK strokes can pass for rules or pictures: only text blocks hold paragraphs.
+                skipping = !PTIsTextType(it.BlockType());
+                if (!skipping) {
+                    blocks.push_back({it.BlockType() == tesseract::PT_TABLE, {}});
                 }
-                if (skipping) {
-                    continue;
+            }
+            if (skipping) {
+                continue;
+            }
+            int left = 0, top = 0, right = 0, bottom = 0;
+            if (it.IsAtBeginningOf(tesseract::RIL_PARA) || blocks.back().paragraphs.empty()) {
+                Paragraph paragraph;
+                if (it.BoundingBox(tesseract::RIL_PARA, &left, &top, &right, &bottom)) {
+                    paragraph.box = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
                 }
-                int left = 0, top = 0, right = 0, bottom = 0;
-                if (it->IsAtBeginningOf(tesseract::RIL_PARA) || blocks.back().paragraphs.empty()) {
-                    Paragraph paragraph;
-                    if (it->BoundingBox(tesseract::RIL_PARA, &left, &top, &right, &bottom)) {
-                        paragraph.box = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-                    }
-                    tesseract::ParagraphJustification justification = tesseract::JUSTIFICATION_UNKNOWN;
-                    bool isListItem = false;
-                    bool isCrown = false;
-                    // Left unset for single lines.
-                    int firstLineIndent = 0;
-                    it->ParagraphInfo(&justification, &isListItem, &isCrown, &firstLineIndent);
-                    switch (justification) {
-                    case tesseract::JUSTIFICATION_LEFT:
-                        paragraph.alignment = tessary::TextBlockAlignment::leading;
-                        break;
-                    case tesseract::JUSTIFICATION_CENTER:
-                        paragraph.alignment = tessary::TextBlockAlignment::center;
-                        break;
-                    case tesseract::JUSTIFICATION_RIGHT:
-                        paragraph.alignment = tessary::TextBlockAlignment::trailing;
-                        break;
-                    case tesseract::JUSTIFICATION_UNKNOWN:
-                        break;
-                    }
-                    blocks.back().paragraphs.push_back(std::move(paragraph));
+                tesseract::ParagraphJustification justification = tesseract::JUSTIFICATION_UNKNOWN;
+                bool isListItem = false;
+                bool isCrown = false;
+                // Left unset for single lines.
+                int firstLineIndent = 0;
+                it.ParagraphInfo(&justification, &isListItem, &isCrown, &firstLineIndent);
+                switch (justification) {
+                case tesseract::JUSTIFICATION_LEFT:
+                    paragraph.alignment = tessary::TextBlockAlignment::leading;
+                    break;
+                case tesseract::JUSTIFICATION_CENTER:
+                    paragraph.alignment = tessary::TextBlockAlignment::center;
+                    break;
+                case tesseract::JUSTIFICATION_RIGHT:
+                    paragraph.alignment = tessary::TextBlockAlignment::trailing;
+                    break;
+                case tesseract::JUSTIFICATION_UNKNOWN:
+                    break;
                 }
-                if (it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
-                    Paragraph& paragraph = blocks.back().paragraphs.back();
-                    const QRect line(QPoint(left, top), QPoint(right - 1, bottom - 1));
-                    paragraph.lines.push_back(line);
-                    paragraph.box = paragraph.box.isEmpty() ? line : paragraph.box;
-                }
-            } while (it->Next(tesseract::RIL_TEXTLINE));
-        }
-    }
-    api.Clear();
-    api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+                blocks.back().paragraphs.push_back(std::move(paragraph));
+            }
+            if (it.BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
+                Paragraph& paragraph = blocks.back().paragraphs.back();
+                const QRect line(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                paragraph.lines.push_back(line);
+                paragraph.box = paragraph.box.isEmpty() ? line : paragraph.box;
+            }
+        } while (it.Next(tesseract::RIL_TEXTLINE));
+    });
     return blocks;
 }
 
