@@ -25,4 +25,24 @@ std::optional<QString> toText(const QVariant& stored) {
     return std::nullopt;
 }
 
+std::optional<QByteArray> toBytes(const QVariant& stored) {
+    if (stored.typeId() == QMetaType::QByteArray) {
+        return stored.toByteArray();
+    }
+    if (stored.typeId() == QMetaType::QString) {
+        return stored.toString().toUtf8();
+    }
+    return std::nullopt;
+}
+
+std::optional<QDateTime> toDateTime(const QVariant& stored) {
+    QDateTime when;
+    if (stored.typeId() == QMetaType::QDateTime) {
+        when = stored.toDateTime();
+    } else if (stored.typeId() == QMetaType::QString) {
+        when = QDateTime::fromString(stored.toString().trimmed(), Qt::ISODateWithMs);
+    }
+    return when.isValid() ? std::optional<QDateTime>(when) : std::nullopt;
+}
+
 } // namespace SettingValue

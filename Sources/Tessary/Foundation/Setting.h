@@ -2,6 +2,8 @@
 
 #include "Foundation/SettingsNotifier.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -13,6 +15,9 @@
 namespace SettingValue {
 std::optional<bool> toBool(const QVariant& stored);
 std::optional<QString> toText(const QVariant& stored);
+std::optional<QByteArray> toBytes(const QVariant& stored);
+// A valid date and time; text in ISO 8601 form is accepted as well.
+std::optional<QDateTime> toDateTime(const QVariant& stored);
 } // namespace SettingValue
 
 // One settings key, declared once by its owner with its default and what counts as valid. A stored

@@ -3,7 +3,7 @@
 #include "Translation/TranslationCancellationState.h"
 #include "Translation/TranslationCancelled.h"
 
-#include <QCoro/QCoroSignal>
+#include <QCoro/QCoroTimer>
 #include <QTimer>
 
 TranslationCancellation::TranslationCancellation()
@@ -35,7 +35,9 @@ QCoro::Task<> TranslationCancellation::sleep(std::chrono::milliseconds duration)
     QObject::connect(state.get(), &TranslationCancellationState::cancelled, &timer,
                      [&timer] { timer.start(0); });
     timer.start(duration);
-    co_await qCoro(&timer, &QTimer::timeout);
+    // Awaited through QCoro's timer operation: awaiting the private timeout signal directly hands
+    // its tag argument over as a null reference.
+    co_await timer;
     if (state->isCancelled()) {
         throw TranslationCancelled();
     }

@@ -1,32 +1,31 @@
 #include "Updates/UpdateSettings.h"
 
-#include <QSettings>
+#include "Foundation/Setting.h"
+
+namespace {
+const Setting<QDateTime> lastSuccessfulCheckSetting{UpdateSettings::lastSuccessfulCheckKey, QDateTime(),
+                                                    SettingValue::toDateTime};
+const Setting<QByteArray> availableReleaseSetting{UpdateSettings::availableReleaseKey, QByteArray(),
+                                                  SettingValue::toBytes};
+} // namespace
 
 std::optional<QDateTime> UpdateSettings::lastSuccessfulCheck() {
-    const QVariant value = QSettings().value(QLatin1String(lastSuccessfulCheckKey));
-    if (!value.canConvert<QDateTime>()) {
-        return std::nullopt;
-    }
-    const QDateTime when = value.toDateTime();
-    return when.isValid() ? std::optional<QDateTime>(when) : std::nullopt;
+    return lastSuccessfulCheckSetting.stored();
 }
 
 void UpdateSettings::setLastSuccessfulCheck(const QDateTime& when) {
-    QSettings().setValue(QLatin1String(lastSuccessfulCheckKey), when.toUTC());
+    lastSuccessfulCheckSetting.set(when.toUTC());
 }
 
 std::optional<std::string> UpdateSettings::availableRelease() {
-    const QVariant value = QSettings().value(QLatin1String(availableReleaseKey));
-    if (!value.isValid()) {
-        return std::nullopt;
-    }
-    return value.toByteArray().toStdString();
+    const auto stored = availableReleaseSetting.stored();
+    return stored ? std::optional<std::string>(stored->toStdString()) : std::nullopt;
 }
 
 void UpdateSettings::setAvailableRelease(const std::string& json) {
-    QSettings().setValue(QLatin1String(availableReleaseKey), QByteArray::fromStdString(json));
+    availableReleaseSetting.set(QByteArray::fromStdString(json));
 }
 
 void UpdateSettings::removeAvailableRelease() {
-    QSettings().remove(QLatin1String(availableReleaseKey));
+    availableReleaseSetting.remove();
 }
