@@ -2,9 +2,9 @@
 // segment of the stroke, never the frozen image under the whole selection (target: p95 under 4 ms).
 #include "Foundation/CoordinateSpace.h"
 #include "Foundation/Log.h"
-#include "Overlay/OverlayWindow.h"
-#include "Overlay/PerfProbe.h"
-#include "Overlay/SelectionCanvasView.h"
+#include "Overlay/Canvas/SelectionCanvasView.h"
+#include "Overlay/Session/OverlayWindow.h"
+#include "Overlay/Session/PerfProbe.h"
 #include "Platform/Fake/FakeDisplayCapture.h"
 #include "TessaryCore/PerfStatistics.h"
 

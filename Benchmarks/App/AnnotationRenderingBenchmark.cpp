@@ -1,9 +1,9 @@
 // Annotation rendering costs: the pixelated display image the mosaic brush reveals (built once per
 // weight, target under 60 ms for a 4K display) and the exported image of a busy selection (target
 // under 30 ms for 50 annotations on 2000 x 1200 pixels).
-#include "Overlay/AnnotationRenderer.h"
-#include "Overlay/MosaicImage.h"
-#include "Overlay/MosaicImageCache.h"
+#include "Overlay/Annotations/AnnotationRenderer.h"
+#include "Overlay/Annotations/MosaicImage.h"
+#include "Overlay/Annotations/MosaicImageCache.h"
 
 #include <QPainter>
 #include <QRandomGenerator>

@@ -5,12 +5,12 @@
 // QT_QPA_PLATFORM=offscreen:configfile=<screens.json> or under Xvfb with TESSARY_PLATFORM=x11.
 #include "Foundation/CoordinateSpace.h"
 #include "Foundation/Log.h"
-#include "Overlay/OverlayBackdropView.h"
-#include "Overlay/OverlayCoordinator.h"
-#include "Overlay/OverlayWindow.h"
-#include "Overlay/PerfProbe.h"
-#include "Overlay/ScreenCapturer.h"
-#include "Overlay/SelectionCanvasView.h"
+#include "Overlay/Canvas/SelectionCanvasView.h"
+#include "Overlay/Session/OverlayBackdropView.h"
+#include "Overlay/Session/OverlayCoordinator.h"
+#include "Overlay/Session/OverlayWindow.h"
+#include "Overlay/Session/PerfProbe.h"
+#include "Overlay/Session/ScreenCapturer.h"
 #include "Platform/Fake/FakeDisplayCapture.h"
 #include "Platform/Platform.h"
 #include "Recognition/TextRecognizer.h"
@@ -118,8 +118,9 @@ void BM_CaptureRequestToOverlays(benchmark::State& state) {
     const std::unique_ptr<Platform> platform = Platform::createDefault();
     ScreenCapturer capturer(platform->displayCapture(), platform->capturePermission());
     TextRecognizer recognizer;
-    OverlayCoordinator coordinator({}, {capturer, platform->displayCapture(), platform->windowList(), platform->frontmostWindow(),
-                                        platform->capturePermission(), recognizer});
+    OverlayCoordinator coordinator({},
+                                   {capturer, platform->displayCapture(), platform->windowList(),
+                                    platform->frontmostWindow(), platform->capturePermission(), recognizer});
     for (auto _ : state) {
         coordinator.begin();
         state.PauseTiming();

@@ -1,6 +1,6 @@
 // QR detection of a settled selection, as the worker thread runs it: 1200 x 800 pixels of a
 // busy screen with and without codes. Target: under 40 ms.
-#include "Overlay/QRCodeRecognizer.h"
+#include "Overlay/QR/QRCodeRecognizer.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,8 +1,8 @@
 // Cost of freezing the displays: run under an X server (Xvfb at the sizes of interest) with
 // QT_QPA_PLATFORM=xcb TESSARY_PLATFORM=x11. Reports per-call times of the grab path and its parts.
 #include "Foundation/Log.h"
-#include "Overlay/OnScreenWindowList.h"
-#include "Overlay/ScreenCapturer.h"
+#include "Overlay/Session/OnScreenWindowList.h"
+#include "Overlay/Session/ScreenCapturer.h"
 #include "Platform/DisplayCapture.h"
 #include "Platform/Platform.h"
 

@@ -1,8 +1,8 @@
 #include "OverlayTestSupport.h"
 
-#include "Overlay/AnnotationTextEditor.h"
-#include "Overlay/ToolButton.h"
-#include "Overlay/ToolbarView.h"
+#include "Overlay/Annotations/AnnotationTextEditor.h"
+#include "Overlay/Bars/ToolButton.h"
+#include "Overlay/Bars/ToolbarView.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

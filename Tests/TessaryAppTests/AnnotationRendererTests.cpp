@@ -1,6 +1,6 @@
-#include "Overlay/AnnotationRenderer.h"
-#include "Overlay/MosaicImageCache.h"
-#include "Overlay/RenderTransform.h"
+#include "Overlay/Annotations/AnnotationRenderer.h"
+#include "Overlay/Annotations/MosaicImageCache.h"
+#include "Overlay/Canvas/RenderTransform.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

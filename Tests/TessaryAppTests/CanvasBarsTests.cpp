@@ -2,14 +2,14 @@
 #include "OverlayTestSupport.h"
 
 #include "Foundation/Log.h"
-#include "Overlay/ClickTrace.h"
-#include "Overlay/ColorCell.h"
-#include "Overlay/OverlayCoordinator.h"
-#include "Overlay/OverlayWindow.h"
-#include "Overlay/StickerCell.h"
-#include "Overlay/StyleBarView.h"
-#include "Overlay/ToolButton.h"
-#include "Overlay/ToolbarView.h"
+#include "Overlay/Bars/ColorCell.h"
+#include "Overlay/Bars/StickerCell.h"
+#include "Overlay/Bars/StyleBarView.h"
+#include "Overlay/Bars/ToolButton.h"
+#include "Overlay/Bars/ToolbarView.h"
+#include "Overlay/Session/ClickTrace.h"
+#include "Overlay/Session/OverlayCoordinator.h"
+#include "Overlay/Session/OverlayWindow.h"
 
 #include <QPaintEvent>
 #include <QSettings>

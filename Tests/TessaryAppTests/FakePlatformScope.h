@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Foundation/Log.h"
-#include "Overlay/CaptureServices.h"
-#include "Overlay/ScreenCapturer.h"
+#include "Overlay/Session/CaptureServices.h"
+#include "Overlay/Session/ScreenCapturer.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "Recognition/TextRecognizer.h"
 
@@ -25,8 +25,12 @@ public:
     FakeDisplayCapture& displays() { return m_platform.fakeDisplayCapture(); }
     ScreenCapturer& capturer() { return m_capturer; }
     CaptureServices services() {
-        return {m_capturer, m_platform.displayCapture(), m_platform.windowList(), m_platform.frontmostWindow(),
-                m_platform.capturePermission(), m_recognizer};
+        return {m_capturer,
+                m_platform.displayCapture(),
+                m_platform.windowList(),
+                m_platform.frontmostWindow(),
+                m_platform.capturePermission(),
+                m_recognizer};
     }
 
     // The message part of every log line written so far (after "<time> <level> ").

@@ -1,5 +1,5 @@
-#include "Overlay/MosaicImage.h"
-#include "Overlay/MosaicImageCache.h"
+#include "Overlay/Annotations/MosaicImage.h"
+#include "Overlay/Annotations/MosaicImageCache.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "ScreenLayoutChild.h"
 
 #include "Foundation/CoordinateSpace.h"
-#include "Overlay/OnScreenWindowList.h"
-#include "Overlay/ScreenCaptureError.h"
+#include "Overlay/Session/OnScreenWindowList.h"
+#include "Overlay/Session/ScreenCaptureError.h"
 #include "TessaryCore/WindowGeometry.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #include "FakePlatformScope.h"
 #include "OverlayTestSupport.h"
 
-#include "Overlay/CopyableTextView.h"
-#include "Overlay/NoticeBarView.h"
-#include "Overlay/NoticePanel.h"
+#include "Overlay/Bars/NoticeBarView.h"
+#include "Overlay/Session/CopyableTextView.h"
+#include "Overlay/Session/NoticePanel.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

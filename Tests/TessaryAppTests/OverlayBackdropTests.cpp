@@ -1,6 +1,6 @@
 #include "Foundation/CoordinateSpace.h"
-#include "Overlay/OverlayBackdropView.h"
-#include "Overlay/OverlayGuideView.h"
+#include "Overlay/Session/OverlayBackdropView.h"
+#include "Overlay/Session/OverlayGuideView.h"
 #include "OverlayTestSupport.h"
 
 #include <QPainter>

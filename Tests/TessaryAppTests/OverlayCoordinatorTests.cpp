@@ -3,11 +3,11 @@
 
 #include "Foundation/L10n.h"
 #include "Output/PinnedImageWindow.h"
-#include "Overlay/NoticeBarView.h"
-#include "Overlay/NoticePanel.h"
-#include "Overlay/OverlayCoordinator.h"
-#include "Overlay/OverlayWindow.h"
-#include "Overlay/ScreenRecordingPermission.h"
+#include "Overlay/Bars/NoticeBarView.h"
+#include "Overlay/Session/NoticePanel.h"
+#include "Overlay/Session/OverlayCoordinator.h"
+#include "Overlay/Session/OverlayWindow.h"
+#include "Overlay/Session/ScreenRecordingPermission.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 #include "OverlayTestSupport.h"
 
-#include "Overlay/MagnifierImage.h"
-#include "Overlay/OverlaySprite.h"
-#include "Overlay/OverlayWindow.h"
 #include "Foundation/Theme.h"
+#include "Overlay/Canvas/MagnifierImage.h"
+#include "Overlay/Canvas/OverlaySprite.h"
+#include "Overlay/Session/OverlayWindow.h"
 
 #include <QPainter>
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Foundation/CoordinateSpace.h"
-#include "Overlay/CapturedDisplay.h"
-#include "Overlay/SelectionCanvasDelegate.h"
-#include "Overlay/SelectionCanvasView.h"
+#include "Overlay/Canvas/SelectionCanvasDelegate.h"
+#include "Overlay/Canvas/SelectionCanvasView.h"
+#include "Overlay/Session/CapturedDisplay.h"
 #include "Platform/Fake/FakeDisplayCapture.h"
 #include "ScreenLayoutChild.h"
 

@@ -1,9 +1,9 @@
 #include "FakePlatformScope.h"
 
 #include "Foundation/Fonts.h"
-#include "Overlay/ClickTrace.h"
 #include "Foundation/Theme.h"
-#include "Overlay/ToolKind.h"
+#include "Overlay/Bars/ToolKind.h"
+#include "Overlay/Session/ClickTrace.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

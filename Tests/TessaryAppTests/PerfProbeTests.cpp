@@ -1,6 +1,6 @@
 #include "FakePlatformScope.h"
 
-#include "Overlay/PerfProbe.h"
+#include "Overlay/Session/PerfProbe.h"
 
 #include <QFile>
 #include <QTemporaryDir>

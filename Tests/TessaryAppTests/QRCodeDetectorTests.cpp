@@ -1,5 +1,5 @@
-#include "Overlay/QRCodeDetector.h"
-#include "Overlay/QRCodeRecognizer.h"
+#include "Overlay/QR/QRCodeDetector.h"
+#include "Overlay/QR/QRCodeRecognizer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "Foundation/L10n.h"
 #include "Foundation/Log.h"
-#include "Overlay/NoticeBarView.h"
-#include "Overlay/NoticePanel.h"
-#include "Overlay/QrCopyAction.h"
+#include "Overlay/Bars/NoticeBarView.h"
+#include "Overlay/QR/QrCopyAction.h"
+#include "Overlay/Session/NoticePanel.h"
 
 #include <QClipboard>
 #include <QFile>

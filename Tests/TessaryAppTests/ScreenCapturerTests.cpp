@@ -2,8 +2,8 @@
 
 #include "Foundation/CoordinateSpace.h"
 #include "Foundation/L10n.h"
-#include "Overlay/ScreenCaptureError.h"
-#include "Overlay/ScreenRecordingPermission.h"
+#include "Overlay/Session/ScreenCaptureError.h"
+#include "Overlay/Session/ScreenRecordingPermission.h"
 
 #include <QFile>
 #include <QGuiApplication>

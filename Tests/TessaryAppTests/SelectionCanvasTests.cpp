@@ -1,8 +1,8 @@
 #include "FakePlatformScope.h"
 #include "OverlayTestSupport.h"
 
-#include "Overlay/NoticeBarView.h"
-#include "Overlay/OverlayWindow.h"
+#include "Overlay/Bars/NoticeBarView.h"
+#include "Overlay/Session/OverlayWindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

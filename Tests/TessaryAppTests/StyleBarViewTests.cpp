@@ -1,7 +1,7 @@
-#include "Overlay/ColorCell.h"
-#include "Overlay/StickerCell.h"
-#include "Overlay/StyleBarView.h"
-#include "Overlay/WeightCell.h"
+#include "Overlay/Bars/ColorCell.h"
+#include "Overlay/Bars/StickerCell.h"
+#include "Overlay/Bars/StyleBarView.h"
+#include "Overlay/Bars/WeightCell.h"
 
 #include <QApplication>
 #include <QMouseEvent>

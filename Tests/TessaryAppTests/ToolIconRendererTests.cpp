@@ -1,4 +1,4 @@
-#include "Overlay/ToolIconRenderer.h"
+#include "Overlay/Bars/ToolIconRenderer.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "Foundation/L10n.h"
 #include "Foundation/Log.h"
-#include "Overlay/ClickTrace.h"
-#include "Overlay/ToolButton.h"
-#include "Overlay/ToolbarView.h"
+#include "Overlay/Bars/ToolButton.h"
+#include "Overlay/Bars/ToolbarView.h"
+#include "Overlay/Session/ClickTrace.h"
 #include "TessaryCore/AnnotationStore.h"
 
 #include <QAccessible>

@@ -10,10 +10,10 @@
 #include "HotKeys/HotKeyController.h"
 #include "HotKeys/HotKeyQtKeys.h"
 #include "HotKeys/HotKeyRecorderView.h"
-#include "Overlay/NoticePanel.h"
-#include "Overlay/OverlayCoordinator.h"
-#include "Overlay/ScreenCapturer.h"
-#include "Overlay/ToolIconRenderer.h"
+#include "Overlay/Bars/ToolIconRenderer.h"
+#include "Overlay/Session/NoticePanel.h"
+#include "Overlay/Session/OverlayCoordinator.h"
+#include "Overlay/Session/ScreenCapturer.h"
 #include "Platform/CapturePermission.h"
 #include "Platform/GlobalHotKeys.h"
 #include "Platform/Platform.h"
@@ -322,8 +322,9 @@ void AppDelegate::startCapture() {
 OverlayCoordinator& AppDelegate::coordinator() {
     if (!m_coordinator) {
         m_coordinator = std::make_unique<OverlayCoordinator>(
-            m_options, CaptureServices{*m_capturer, m_platform.displayCapture(), m_platform.windowList(), m_platform.frontmostWindow(),
-                                       m_platform.capturePermission(), *m_recognizer});
+            m_options,
+            CaptureServices{*m_capturer, m_platform.displayCapture(), m_platform.windowList(),
+                            m_platform.frontmostWindow(), m_platform.capturePermission(), *m_recognizer});
     }
     return *m_coordinator;
 }

@@ -1,6 +1,6 @@
 #include "Foundation/CoordinateSpace.h"
-#include "Overlay/OnScreenWindowList.h"
-#include "Overlay/ScreenCapturer.h"
+#include "Overlay/Session/OnScreenWindowList.h"
+#include "Overlay/Session/ScreenCapturer.h"
 #include "Platform/FrontmostWindow.h"
 #include "Platform/Platform.h"
 
