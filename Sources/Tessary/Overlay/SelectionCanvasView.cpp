@@ -8,6 +8,7 @@
 #include "Overlay/PerfProbe.h"
 #include "Overlay/QRCodeDetector.h"
 #include "TessaryCore/DemoAnnotations.h"
+#include "Translation/TranslationSettings.h"
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -303,7 +304,10 @@ void SelectionCanvasView::setQRPayloads(const QStringList& payloads) {
 }
 
 void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation) {
-    translation_.setOverlay(std::move(translation));
+    translation_.setSelectionEnabled(!activeTool());
+    translation_.setOverlay(std::move(translation), captured_.image, bounds(), this,
+                            TranslationSettings::selectableText());
+    updateBarState();
     update();
 }
 
@@ -311,7 +315,8 @@ void SelectionCanvasView::clearTranslation() {
     if (!translation_.overlay()) {
         return;
     }
-    translation_.setOverlay(std::nullopt);
+    translation_.clear();
+    updateBarState();
     update();
 }
 

@@ -135,7 +135,9 @@ public:
     void setQRPayloads(const QStringList& payloads);
     QRCodeDetector* qrDetector() const { return qrDetector_; }
 
+    // The translation shown over the selection, typeset against the frozen pixels when set.
     const std::optional<tessary::TranslationOverlay>& translation() const { return translation_.overlay(); }
+    const TranslationLayer& translationLayer() const { return translation_; }
     void setTranslation(std::optional<tessary::TranslationOverlay> translation);
     void clearTranslation();
 

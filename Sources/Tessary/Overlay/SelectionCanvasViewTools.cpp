@@ -78,6 +78,10 @@ void SelectionCanvasView::updateBarState() {
         highlighted = ToolKind::colorPicker;
     }
     bars_->updateState(highlighted, annotations_.store().canUndo());
+    if (ToolbarView* bar = toolbar()) {
+        bar->setTranslateActive(translation_.overlay().has_value());
+    }
+    translation_.setSelectionEnabled(!activeTool());
 }
 
 // MARK: - Text editor

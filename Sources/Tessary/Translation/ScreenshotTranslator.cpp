@@ -27,8 +27,9 @@ ScreenshotTranslator::~ScreenshotTranslator() {
 void ScreenshotTranslator::cancel() {
     m_shared->cancelled = true;
     m_cancellation.cancel();
-    // Later translations get a fresh flag; the abandoned one keeps its own.
+    // Later translations get a fresh flag and handle; the abandoned one keeps its own.
     m_shared = std::make_shared<Shared>();
+    m_cancellation = TranslationCancellation();
 }
 
 QCoro::Task<std::optional<TranslationOverlay>> ScreenshotTranslator::translate(QImage image,
