@@ -1,4 +1,5 @@
 #include "Foundation/Log.h"
+#include "Foundation/SettingsNotifier.h"
 #include "Translation/TranslationSettings.h"
 
 #include <QFile>
@@ -36,7 +37,7 @@ TEST(TranslationSettings, DefaultsAndStoredValues) {
     EXPECT_EQ(TranslationSettings::deepSeekModel(), "deepseek-flash");
     EXPECT_EQ(TranslationSettings::target(), "zh-Hans");
 
-    QSignalSpy spy(TranslationSettings::notifier(), &TranslationSettings::didChange);
+    QSignalSpy spy(&SettingsNotifier::instance(), &SettingsNotifier::changed);
     TranslationSettings::setDeepSeekModel("deepseek-pro");
     TranslationSettings::setSelectableText(false);
     TranslationSettings::setTarget("ko");

@@ -1,5 +1,6 @@
 #include "App/TranslationPaneAdapter.h"
 
+#include "Foundation/SettingsNotifier.h"
 #include "Translation/APIKeyStore.h"
 #include "Translation/TranslationSettings.h"
 
@@ -9,12 +10,11 @@ using tessary::TranslationEngineKind;
 
 TranslationPaneAdapter::TranslationPaneAdapter(QObject* parent) : TranslationPaneModel(parent) {
     // A change made elsewhere (the engine switch of a running translation) redraws the pane.
-    connect(TranslationSettings::notifier(), &TranslationSettings::didChange, this,
-            [this](const QString& key) {
-                if (key == QLatin1String(TranslationSettings::engineKey)) {
-                    Q_EMIT changed();
-                }
-            });
+    connect(&SettingsNotifier::instance(), &SettingsNotifier::changed, this, [this](const QString& key) {
+        if (key == QLatin1String(TranslationSettings::engineKey)) {
+            Q_EMIT changed();
+        }
+    });
     loadKey();
 }
 

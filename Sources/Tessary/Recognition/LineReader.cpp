@@ -143,6 +143,12 @@ std::vector<LineReader::Block> LineReader::findStructure(const QImage& grey) {
                 Paragraph& paragraph = blocks.back().paragraphs.back();
                 const QRect line(QPoint(left, top), QPoint(right - 1, bottom - 1));
                 paragraph.lines.push_back(line);
+                int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+                std::optional<double> baseline;
+                if (it.Baseline(tesseract::RIL_TEXTLINE, &x1, &y1, &x2, &y2)) {
+                    baseline = (y1 + y2) / 2.0;
+                }
+                paragraph.baselines.push_back(baseline);
                 paragraph.box = paragraph.box.isEmpty() ? line : paragraph.box;
             }
         } while (it.Next(tesseract::RIL_TEXTLINE));

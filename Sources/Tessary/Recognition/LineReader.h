@@ -41,6 +41,8 @@ public:
     struct Paragraph {
         QRect box;
         std::vector<QRect> lines;
+        // Per line: the baseline's row at the line's middle, or nothing when the engine had none.
+        std::vector<std::optional<double>> baselines;
         // Nothing when the engine could not tell (a single line, usually).
         std::optional<tessary::TextBlockAlignment> alignment;
     };

@@ -4,6 +4,8 @@
 #include "Recognition/TextRecognitionError.h"
 #include "TessaryCore/CjkSpacing.h"
 #include "TessaryCore/ColumnGaps.h"
+#include "TessaryCore/LineGrouping.h"
+#include "TessaryCore/LineMetrics.h"
 #include "TessaryCore/RecognitionLanguages.h"
 #include "TessaryCore/StrayGlyphs.h"
 
@@ -114,14 +116,57 @@ QRect inkExtent(const QImage& grey, const QRect& box) {
     return result;
 }
 
-tessary::Rect toRect(const QRect& box) {
-    return {double(box.x()), double(box.y()), double(box.width()), double(box.height())};
+// `box` narrowed to its inked rows. A line cut into columns gives its pieces the line's height;
+// a short piece (a button's label) then reaches into the frame around it.
+QRect inkRows(const QImage& grey, const QRect& box) {
+    const QRect area = box & grey.rect();
+    if (area.isEmpty()) {
+        return box;
+    }
+    const QImage crop = darkOnLight(grey, area);
+    const int paper = dominantLevel(crop);
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < crop.height(); ++y) {
+        const uchar* row = crop.constScanLine(y);
+        if (std::any_of(row, row + crop.width(), [paper](uchar level) { return level + 64 < paper; })) {
+            top = top < 0 ? y : top;
+            bottom = y;
+        }
+    }
+    return top < 0 ? box : QRect(area.left(), area.top() + top, area.width(), bottom - top + 1);
 }
 
-tessary::Rect unite(const tessary::Rect& a, const tessary::Rect& b) {
-    const double x0 = std::min(a.minX(), b.minX());
-    const double y0 = std::min(a.minY(), b.minY());
-    return {x0, y0, std::max(a.maxX(), b.maxX()) - x0, std::max(a.maxY(), b.maxY()) - y0};
+// The baseline under the ink of `box`: the row below the last one that is at least a third as
+// inked as the busiest (descenders ink only a few columns). Nothing without ink.
+std::optional<double> inkBaseline(const QImage& grey, const QRect& box) {
+    const QRect area = box & grey.rect();
+    if (area.isEmpty()) {
+        return std::nullopt;
+    }
+    const QImage crop = darkOnLight(grey, area);
+    const int paper = dominantLevel(crop);
+    std::vector<int> counts(std::size_t(crop.height()), 0);
+    for (int y = 0; y < crop.height(); ++y) {
+        const uchar* row = crop.constScanLine(y);
+        counts[std::size_t(y)] =
+            int(std::count_if(row, row + crop.width(), [paper](uchar level) { return level + 64 < paper; }));
+    }
+    const int busiest = *std::max_element(counts.begin(), counts.end());
+    if (busiest == 0) {
+        return std::nullopt;
+    }
+    int last = 0;
+    for (int y = 0; y < int(counts.size()); ++y) {
+        if (3 * counts[std::size_t(y)] >= busiest) {
+            last = y;
+        }
+    }
+    return double(area.top() + last + 1);
+}
+
+tessary::Rect toRect(const QRect& box) {
+    return {double(box.x()), double(box.y()), double(box.width()), double(box.height())};
 }
 
 QRect toQRect(const tessary::Rect& box) {
@@ -297,6 +342,7 @@ std::vector<tessary::DocumentContainer> TesseractEngine::recognizeLayout(const Q
     }
     checkSize(image);
     const QImage grey = greyImage(image);
+    const double height = grey.height();
     const std::vector<LineReader::Block> blocks = m_readers.front()->findStructure(grey);
     std::vector<QRect> boxes;
     for (const LineReader::Block& block : blocks) {
@@ -311,33 +357,45 @@ std::vector<tessary::DocumentContainer> TesseractEngine::recognizeLayout(const Q
     for (const LineReader::Block& block : blocks) {
         tessary::DocumentTable table;
         for (const LineReader::Paragraph& paragraph : block.paragraphs) {
-            tessary::DocumentTextItem item;
-            item.box = toRect(paragraph.box);
-            item.alignment = paragraph.alignment;
-            for (const QRect& line : paragraph.lines) {
-                std::string text;
-                for (const tessary::ColumnGaps::Segment& segment :
-                     tessary::ColumnGaps::split(words[next++])) {
-                    text += (text.empty() ? "" : " ") + segment.text;
+            // Each line as its column pieces, top-left boxes widened to their ink.
+            std::vector<std::vector<tessary::DocumentLine>> lines;
+            for (std::size_t l = 0; l < paragraph.lines.size(); ++l) {
+                const QRect& line = paragraph.lines[l];
+                const std::optional<double> baseline =
+                    l < paragraph.baselines.size() ? paragraph.baselines[l] : std::nullopt;
+                const std::vector<tessary::ColumnGaps::Segment> segments =
+                    tessary::ColumnGaps::split(words[next++]);
+                std::vector<tessary::DocumentLine>& pieces = lines.emplace_back();
+                for (const tessary::ColumnGaps::Segment& segment : segments) {
+                    std::string text = tessary::CjkSpacing::removeSpacesBetweenCjk(segment.text);
+                    if (text.empty()) {
+                        continue;
+                    }
+                    // A single piece keeps the engine's line box; a cut line takes its words' boxes.
+                    QRect box = line;
+                    if (segments.size() > 1) {
+                        const tessary::Rect& b = segment.box;
+                        const QPoint topLeft(int(std::floor(b.x)), int(std::floor(height - b.y - b.height)));
+                        const QPoint bottomRight(int(std::ceil(b.x + b.width)) - 1,
+                                                 int(std::ceil(height - b.y)) - 1);
+                        box = inkRows(grey,
+                                      QRect(topLeft, bottomRight).intersected(line.adjusted(-2, -2, 2, 2)));
+                    }
+                    // The pieces of a cut line can sit on baselines of their own (a button beside a label).
+                    const std::optional<double> pieceBaseline =
+                        segments.size() > 1 ? inkBaseline(grey, box) : baseline;
+                    pieces.push_back({std::move(text), tessary::LineMetrics::typographicBox(
+                                                           toRect(inkExtent(grey, box)), pieceBaseline)});
                 }
-                text = tessary::CjkSpacing::removeSpacesBetweenCjk(text);
-                if (text.empty()) {
-                    continue;
+            }
+            for (tessary::DocumentTextItem& item : tessary::LineGrouping::group(lines, paragraph.alignment)) {
+                if (block.isTable) {
+                    tessary::DocumentContainer cell;
+                    cell.paragraphs.push_back(std::move(item));
+                    table.rows.push_back({std::move(cell)});
+                } else {
+                    page.paragraphs.push_back(std::move(item));
                 }
-                const QRect box = inkExtent(grey, line);
-                item.box = item.box.isEmpty() ? toRect(box) : unite(item.box, toRect(box));
-                item.transcript += (item.transcript.empty() ? "" : "\n") + text;
-                item.lines.push_back({std::move(text), toRect(box)});
-            }
-            if (item.lines.empty()) {
-                continue;
-            }
-            if (block.isTable) {
-                tessary::DocumentContainer cell;
-                cell.paragraphs.push_back(std::move(item));
-                table.rows.push_back({std::move(cell)});
-            } else {
-                page.paragraphs.push_back(std::move(item));
             }
         }
         if (!table.rows.empty()) {

@@ -16,7 +16,8 @@
 using tessary::TranslationOverlay;
 using tessary::TranslationPlan;
 
-ScreenshotTranslator::ScreenshotTranslator(RecognitionWorker& worker, std::shared_ptr<TranslationEngine> engine,
+ScreenshotTranslator::ScreenshotTranslator(RecognitionWorker& worker,
+                                           std::shared_ptr<TranslationEngine> engine,
                                            tessary::TranslationEngineKind kind, QString targetLanguage)
     : m_worker(worker), m_engine(std::move(engine)), m_kind(kind), m_target(std::move(targetLanguage)) {}
 
@@ -27,8 +28,9 @@ ScreenshotTranslator::~ScreenshotTranslator() {
 void ScreenshotTranslator::cancel() {
     m_shared->cancelled = true;
     m_cancellation.cancel();
-    // Later translations get a fresh flag; the abandoned one keeps its own.
+    // Later translations get a fresh flag and handle; the abandoned one keeps its own.
     m_shared = std::make_shared<Shared>();
+    m_cancellation = TranslationCancellation();
 }
 
 QCoro::Task<std::optional<TranslationOverlay>> ScreenshotTranslator::translate(QImage image,

@@ -1,17 +1,71 @@
 #include "Translation/TranslationSettings.h"
 
 #include "Foundation/Log.h"
+#include "Foundation/Setting.h"
 #include "Translation/ServiceURL.h"
-
-#include <QSettings>
 
 namespace {
 
-QString storedText(const char* key) {
-    return QSettings().value(QLatin1String(key)).toString().trimmed();
+std::optional<QString> trimmedText(const QVariant& stored) {
+    std::optional<QString> text = SettingValue::toText(stored);
+    if (text) {
+        *text = text->trimmed();
+    }
+    return text;
+}
+
+bool notBlank(const QString& text) {
+    return !text.isEmpty();
+}
+
+// Blank removes the key, so that the default applies again.
+void storeTrimmed(const TextSetting& setting, const QString& text) {
+    if (text.trimmed().isEmpty()) {
+        setting.remove();
+    } else {
+        setting.set(text.trimmed());
+    }
 }
 
 } // namespace
+
+const TextSetting& TranslationSettings::engineSetting() {
+    static const TextSetting setting{engineKey, QString(), trimmedText, notBlank};
+    return setting;
+}
+
+const TextSetting& TranslationSettings::legacyEngineSetting() {
+    static const TextSetting setting{legacyEngineKey, QString(), SettingValue::toText};
+    return setting;
+}
+
+const TextSetting& TranslationSettings::deepSeekModelSetting() {
+    static const TextSetting setting{deepSeekModelKey, QString::fromLatin1(defaultDeepSeekModel), trimmedText,
+                                     notBlank};
+    return setting;
+}
+
+const FlagSetting& TranslationSettings::selectableTextSetting() {
+    static const FlagSetting setting{selectableTextKey, true, SettingValue::toBool};
+    return setting;
+}
+
+const TextSetting& TranslationSettings::targetSetting() {
+    static const TextSetting setting{targetKey, QString::fromLatin1(defaultTarget), trimmedText, notBlank};
+    return setting;
+}
+
+const TextSetting& TranslationSettings::deepSeekBaseURLSetting() {
+    // Not validated here: a refused URL is reported where it is used, not silently replaced.
+    static const TextSetting setting{deepSeekBaseURLKey, QString::fromLatin1(defaultDeepSeekBaseURL),
+                                     trimmedText, notBlank};
+    return setting;
+}
+
+const TextSetting& TranslationSettings::cloudBaseURLSetting() {
+    static const TextSetting setting{cloudBaseURLKey, QString(), trimmedText, notBlank};
+    return setting;
+}
 
 const QStringList& TranslationSettings::targetLanguages() {
     static const QStringList languages = {
@@ -26,98 +80,64 @@ QString TranslationSettings::builtInCloudOrigin() {
 }
 
 bool TranslationSettings::cloudOffered() {
-    return !builtInCloudOrigin().isEmpty() || !storedText(cloudBaseURLKey).isEmpty();
+    return !builtInCloudOrigin().isEmpty() || cloudBaseURLSetting().stored().has_value();
 }
 
 tessary::TranslationEngineKind TranslationSettings::engine() {
     if (!cloudOffered()) {
         return tessary::TranslationEngineKind::deepseek;
     }
-    const QString raw = QSettings().value(QLatin1String(engineKey)).toString();
-    return raw == QLatin1String(tessary::rawValue(tessary::TranslationEngineKind::deepseek).data())
+    return engineSetting().value() ==
+                   QLatin1String(tessary::rawValue(tessary::TranslationEngineKind::deepseek).data())
                ? tessary::TranslationEngineKind::deepseek
                : tessary::TranslationEngineKind::velmora;
 }
 
 void TranslationSettings::setEngine(tessary::TranslationEngineKind kind) {
     const std::string_view raw = tessary::rawValue(kind);
-    QSettings().setValue(QLatin1String(engineKey),
-                         QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size())));
-    changed(engineKey);
+    engineSetting().set(QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size())));
 }
 
 QString TranslationSettings::deepSeekModel() {
-    const QString model = storedText(deepSeekModelKey);
-    return model.isEmpty() ? QString::fromLatin1(defaultDeepSeekModel) : model;
+    return deepSeekModelSetting().value();
 }
 
 void TranslationSettings::setDeepSeekModel(const QString& model) {
-    QSettings settings;
-    if (model.trimmed().isEmpty()) {
-        settings.remove(QLatin1String(deepSeekModelKey));
-    } else {
-        settings.setValue(QLatin1String(deepSeekModelKey), model.trimmed());
-    }
-    changed(deepSeekModelKey);
+    storeTrimmed(deepSeekModelSetting(), model);
 }
 
 bool TranslationSettings::selectableText() {
-    const QVariant value = QSettings().value(QLatin1String(selectableTextKey));
-    return !value.isValid() || value.toBool();
+    return selectableTextSetting().value();
 }
 
 void TranslationSettings::setSelectableText(bool selectable) {
-    QSettings().setValue(QLatin1String(selectableTextKey), selectable);
-    changed(selectableTextKey);
+    selectableTextSetting().set(selectable);
 }
 
 QString TranslationSettings::target() {
-    const QString stored = storedText(targetKey);
-    return stored.isEmpty() ? QString::fromLatin1(defaultTarget) : stored;
+    return targetSetting().value();
 }
 
 void TranslationSettings::setTarget(const QString& target) {
-    QSettings settings;
-    if (target.trimmed().isEmpty()) {
-        settings.remove(QLatin1String(targetKey));
-    } else {
-        settings.setValue(QLatin1String(targetKey), target.trimmed());
-    }
-    changed(targetKey);
+    storeTrimmed(targetSetting(), target);
 }
 
 QString TranslationSettings::deepSeekBaseURL() {
-    const QString stored = storedText(deepSeekBaseURLKey);
-    return stored.isEmpty() ? QString::fromLatin1(defaultDeepSeekBaseURL) : stored;
+    return deepSeekBaseURLSetting().value();
 }
 
 bool TranslationSettings::setDeepSeekBaseURL(const QString& url) {
-    QSettings settings;
-    if (url.trimmed().isEmpty()) {
-        settings.remove(QLatin1String(deepSeekBaseURLKey));
-    } else if (ServiceURL::check(url)) {
-        settings.setValue(QLatin1String(deepSeekBaseURLKey), url.trimmed());
-    } else {
+    if (!url.trimmed().isEmpty() && !ServiceURL::check(url)) {
         return false;
     }
-    changed(deepSeekBaseURLKey);
+    storeTrimmed(deepSeekBaseURLSetting(), url);
     return true;
 }
 
 void TranslationSettings::migrateLegacyDefaults() {
-    QSettings settings;
-    if (!settings.contains(QLatin1String(legacyEngineKey))) {
+    if (!legacyEngineSetting().isPresent()) {
         return;
     }
-    settings.remove(QLatin1String(legacyEngineKey));
+    legacyEngineSetting().remove();
     Log::info(QStringLiteral("翻译：清掉历史遗留的引擎偏好项（离线引擎已下线）。"));
-}
-
-TranslationSettings* TranslationSettings::notifier() {
-    static TranslationSettings* instance = new TranslationSettings(nullptr);
-    return instance;
-}
-
-void TranslationSettings::changed(const char* key) {
-    Q_EMIT notifier()->didChange(QLatin1String(key));
 }

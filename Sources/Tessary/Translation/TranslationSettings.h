@@ -2,14 +2,14 @@
 
 #include "TessaryCore/TranslationEngineKind.h"
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
-// The translation settings: keys, defaults and validation in one place. Setters emit
-// didChange(key) on notifier() so open panes and running sessions can follow.
-class TranslationSettings : public QObject {
-    Q_OBJECT
+template <typename T> class Setting;
+
+// The translation settings: keys, defaults and validation in one place, each key a Setting, so
+// every write is announced through SettingsNotifier::changed to open panes and running sessions.
+class TranslationSettings {
 public:
     static constexpr const char* engineKey = "TessaryTranslationEngineV2";
     static constexpr const char* legacyEngineKey = "TessaryTranslationEngine";
@@ -58,12 +58,12 @@ public:
     // Once at launch: drops the engine choice of an earlier version.
     static void migrateLegacyDefaults();
 
-    static TranslationSettings* notifier();
-
-Q_SIGNALS:
-    void didChange(const QString& key);
-
-private:
-    using QObject::QObject;
-    static void changed(const char* key);
+    // The declared keys. Texts are read trimmed; blank ones read as absent.
+    static const Setting<QString>& engineSetting();
+    static const Setting<QString>& legacyEngineSetting();
+    static const Setting<QString>& deepSeekModelSetting();
+    static const Setting<bool>& selectableTextSetting();
+    static const Setting<QString>& targetSetting();
+    static const Setting<QString>& deepSeekBaseURLSetting();
+    static const Setting<QString>& cloudBaseURLSetting();
 };

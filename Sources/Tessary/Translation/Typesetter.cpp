@@ -72,11 +72,17 @@ std::unique_ptr<QTextLayout> layoutText(const QString& text, const QFont& font, 
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
         line.setLeadingIncluded(true);
         line.setLineWidth(std::max(width, 1.0));
-        line.setPosition(QPointF(0, y));
-        y += line.height();
+        const double step = lineStep(line, font);
+        // A line taller than its step is centred on it: the extra is empty ascent and descent.
+        line.setPosition(QPointF(0, y - (line.height() - step) / 2));
+        y += step;
     }
     layout->endLayout();
     return layout;
+}
+
+double lineStep(const QTextLine& line, const QFont& font) {
+    return std::min(line.height(), maximumLineSpacing * font.pointSizeF());
 }
 
 double measure(const QString& text, const QFont& font, double width) {
@@ -84,7 +90,7 @@ double measure(const QString& text, const QFont& font, double width) {
         layoutText(text, font, width, tessary::TextBlockAlignment::leading);
     double height = 0;
     for (int i = 0; i < layout->lineCount(); ++i) {
-        height += layout->lineAt(i).height();
+        height += lineStep(layout->lineAt(i), font);
     }
     return height;
 }

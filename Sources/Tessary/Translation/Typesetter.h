@@ -11,6 +11,7 @@
 #include <memory>
 
 class QTextLayout;
+class QTextLine;
 
 // Fits each translation into the box of its source text with Qt's text layout, and samples the
 // cover and text colours from the captured image.
@@ -33,6 +34,11 @@ std::unique_ptr<QTextLayout> layoutText(const QString& text, const QFont& font, 
                                         tessary::TextBlockAlignment alignment);
 // Qt's alignment for a block's: visual, whatever the writing direction.
 Qt::Alignment qtAlignment(tessary::TextBlockAlignment alignment);
+// Lines are stacked at most this many font sizes apart. The CJK faces carry ascent and descent
+// of about 1.45 em, and lines that tall would not fit the box of a source line of the same size.
+inline constexpr double maximumLineSpacing = 1.2;
+// The distance from `line` to the next: its height, capped by maximumLineSpacing.
+double lineStep(const QTextLine& line, const QFont& font);
 // The height of layoutText()'s result.
 double measure(const QString& text, const QFont& font, double width);
 

@@ -3,11 +3,12 @@
 #include "Foundation/CoordinateSpace.h"
 #include "Foundation/Log.h"
 #include "Output/Clipboard.h"
+#include "Overlay/QR/QRCodeDetector.h"
 #include "Overlay/Session/ClickTrace.h"
 #include "Overlay/Session/OverlayBackdropView.h"
 #include "Overlay/Session/PerfProbe.h"
-#include "Overlay/QR/QRCodeDetector.h"
 #include "TessaryCore/DemoAnnotations.h"
+#include "Translation/TranslationSettings.h"
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -303,7 +304,10 @@ void SelectionCanvasView::setQRPayloads(const QStringList& payloads) {
 }
 
 void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation) {
-    translation_.setOverlay(std::move(translation));
+    translation_.setSelectionEnabled(!activeTool());
+    translation_.setOverlay(std::move(translation), captured_.image, bounds(), this,
+                            TranslationSettings::selectableText());
+    updateBarState();
     update();
 }
 
@@ -311,7 +315,8 @@ void SelectionCanvasView::clearTranslation() {
     if (!translation_.overlay()) {
         return;
     }
-    translation_.setOverlay(std::nullopt);
+    translation_.clear();
+    updateBarState();
     update();
 }
 

@@ -2,22 +2,22 @@
 
 #include "Overlay/Annotations/AnnotationLayer.h"
 #include "Overlay/Annotations/AnnotationRenderContext.h"
+#include "Overlay/Annotations/MosaicImageCache.h"
 #include "Overlay/Bars/CanvasBars.h"
+#include "Overlay/Bars/ToolKind.h"
 #include "Overlay/Canvas/CanvasColorPicker.h"
 #include "Overlay/Canvas/CanvasSurface.h"
 #include "Overlay/Canvas/CanvasTextEditing.h"
 #include "Overlay/Canvas/CaptureOutput.h"
-#include "Overlay/Session/CapturedDisplay.h"
 #include "Overlay/Canvas/FrozenPixels.h"
-#include "Overlay/Annotations/MosaicImageCache.h"
+#include "Overlay/Canvas/PointerHints.h"
+#include "Overlay/Canvas/SelectionCanvasDelegate.h"
+#include "Overlay/Canvas/TrackedRegion.h"
+#include "Overlay/Canvas/TranslationLayer.h"
+#include "Overlay/Session/CapturedDisplay.h"
 #include "Overlay/Session/OverlayBackdropView.h"
 #include "Overlay/Session/OverlayGuideView.h"
 #include "Overlay/Session/OverlayPerfOptions.h"
-#include "Overlay/Canvas/PointerHints.h"
-#include "Overlay/Canvas/SelectionCanvasDelegate.h"
-#include "Overlay/Bars/ToolKind.h"
-#include "Overlay/Canvas/TrackedRegion.h"
-#include "Overlay/Canvas/TranslationLayer.h"
 #include "TessaryCore/CanvasInteraction.h"
 #include "TessaryCore/OnScreenWindow.h"
 #include "TessaryCore/OverlayLabelLayout.h"
@@ -135,7 +135,9 @@ public:
     void setQRPayloads(const QStringList& payloads);
     QRCodeDetector* qrDetector() const { return qrDetector_; }
 
+    // The translation shown over the selection, typeset against the frozen pixels when set.
     const std::optional<tessary::TranslationOverlay>& translation() const { return translation_.overlay(); }
+    const TranslationLayer& translationLayer() const { return translation_; }
     void setTranslation(std::optional<tessary::TranslationOverlay> translation);
     void clearTranslation();
 

@@ -2,9 +2,9 @@
 #include "Overlay/Canvas/SelectionCanvasView.h"
 
 #include "Foundation/CoordinateSpace.h"
-#include "Overlay/Session/ClickTrace.h"
-#include "Overlay/QR/QRCodeDetector.h"
 #include "Overlay/Bars/ToolbarView.h"
+#include "Overlay/QR/QRCodeDetector.h"
+#include "Overlay/Session/ClickTrace.h"
 
 using tessary::Point;
 using tessary::Rect;
@@ -78,6 +78,10 @@ void SelectionCanvasView::updateBarState() {
         highlighted = ToolKind::colorPicker;
     }
     bars_->updateState(highlighted, annotations_.store().canUndo());
+    if (ToolbarView* bar = toolbar()) {
+        bar->setTranslateActive(translation_.overlay().has_value());
+    }
+    translation_.setSelectionEnabled(!activeTool());
 }
 
 // MARK: - Text editor

@@ -1,20 +1,51 @@
 #pragma once
 
 #include "Overlay/Canvas/CanvasLayer.h"
+#include "TessaryCore/Geometry.h"
 #include "TessaryCore/TranslationOverlay.h"
+#include "Translation/TypesetTranslation.h"
+
+#include <QImage>
+#include <QPointer>
 
 #include <optional>
 
-// The translated text laid over the selection, under the annotations.
+class QWidget;
+class TranslationTextLayer;
+
+// The translated text laid over the selection, under the annotations: a cover patch per translated
+// paragraph with its translation fitted inside. With selectable text on, the words on screen are
+// read-only text views over the canvas and only the patches are painted here; the image always
+// carries both.
 class TranslationLayer : public CanvasLayer {
 public:
-    const std::optional<tessary::TranslationOverlay>& overlay() const { return overlay_; }
-    void setOverlay(std::optional<tessary::TranslationOverlay> overlay) { overlay_ = std::move(overlay); }
+    TranslationLayer() = default;
+    ~TranslationLayer() override;
+    TranslationLayer(const TranslationLayer&) = delete;
+    TranslationLayer& operator=(const TranslationLayer&) = delete;
 
-    bool hasContent(Target) const override { return overlay_.has_value(); }
-    // The patches and their typesetting arrive with the translation pipeline; nothing is drawn yet.
-    void draw(QPainter&, const AnnotationRenderContext&, Target) const override {}
+    const std::optional<tessary::TranslationOverlay>& overlay() const { return overlay_; }
+    const TypesetTranslation& typeset() const { return typeset_; }
+    // The selectable words over the canvas; null when the text is painted.
+    TranslationTextLayer* textLayer() const;
+
+    // Typesets `overlay` against the frozen `displayImage`, which shows the canvas area `bounds`
+    // (points, y up); with `selectableText` the words go into a text layer over `canvas`.
+    void setOverlay(std::optional<tessary::TranslationOverlay> overlay, const QImage& displayImage,
+                    const tessary::Rect& bounds, QWidget* canvas, bool selectableText);
+    void clear();
+
+    // Text can be selected only while no drawing tool is armed.
+    void setSelectionEnabled(bool enabled);
+
+    bool hasContent(Target) const override { return !typeset_.isEmpty(); }
+    void draw(QPainter& painter, const AnnotationRenderContext& context, Target target) const override;
 
 private:
+    void removeTextLayer();
+
     std::optional<tessary::TranslationOverlay> overlay_;
+    TypesetTranslation typeset_;
+    QPointer<TranslationTextLayer> textLayer_;
+    bool selectionEnabled_ = true;
 };

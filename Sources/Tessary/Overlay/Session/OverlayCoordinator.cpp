@@ -5,19 +5,22 @@
 #include "Output/Clipboard.h"
 #include "Output/ImageSaver.h"
 #include "Output/PinnedImageWindow.h"
+#include "Overlay/Canvas/SelectionCanvasView.h"
+#include "Overlay/QR/QrCopyAction.h"
 #include "Overlay/Session/NoticePanel.h"
 #include "Overlay/Session/OnScreenWindowList.h"
 #include "Overlay/Session/OverlayWindow.h"
 #include "Overlay/Session/PerfProbe.h"
-#include "Overlay/QR/QrCopyAction.h"
 #include "Overlay/Session/RightClickMonitor.h"
 #include "Overlay/Session/ScreenCaptureError.h"
 #include "Overlay/Session/ScreenCapturer.h"
 #include "Overlay/Session/ScreenRecordingPermission.h"
-#include "Overlay/Canvas/SelectionCanvasView.h"
+#include "Overlay/Session/TranslationSession.h"
 #include "Platform/CapturePermission.h"
 #include "Platform/FrontmostWindow.h"
+#include "Recognition/DocumentLayoutRecognizer.h"
 #include "Recognition/OcrAction.h"
+#include "Recognition/TextRecognizer.h"
 #include "Scrolling/ScrollingCapture.h"
 #include "TessaryCore/PerfStatistics.h"
 #include "TessaryCore/SelectionGeometry.h"
@@ -61,6 +64,11 @@ OverlayCoordinator::OverlayCoordinator(tessary::LaunchOptions options, CaptureSe
     memoryReleaseTimer_->setSingleShot(true);
     memoryReleaseTimer_->setInterval(kMemoryReleaseDelayMs);
     connect(memoryReleaseTimer_, &QTimer::timeout, this, [] { malloc_trim(0); });
+    std::optional<QString> devSavePath;
+    if (options_.devSavePath) {
+        devSavePath = QString::fromStdString(*options_.devSavePath);
+    }
+    translation_ = new TranslationSession(services_.recognizer, devSavePath, this);
 }
 
 OverlayCoordinator::~OverlayCoordinator() {
@@ -137,6 +145,14 @@ void OverlayCoordinator::begin() {
     if (isActive_) {
         Log::info(QString::asprintf("性能：截图请求到覆盖层显示 %.0f ms。",
                                     double(startedAt_.nsecsElapsed()) / 1e6));
+        // The layout recogniser loads with the first capture, not at launch: a process that never
+        // translates keeps the engine out of memory. After the overlays are up, so they are not kept waiting.
+        QPointer<OverlayCoordinator> self(this);
+        QTimer::singleShot(0, this, [self] {
+            if (self) {
+                DocumentLayoutRecognizer::prewarmOnce(self->services_.recognizer.worker());
+            }
+        });
     }
 }
 
@@ -260,7 +276,7 @@ void OverlayCoordinator::runAutoAction(SelectionCanvasView* canvas, tessary::Aut
         beginScrollingCapture(canvas);
         break;
     case tessary::AutoAction::translate:
-        // Translation joins with its own subsystem.
+        translate(canvas, canvas->captureOutput(ToolKind::translate));
         break;
     }
 }
@@ -274,6 +290,7 @@ void OverlayCoordinator::finish() {
     if (probeTimer_) {
         probeTimer_->stop();
     }
+    translation_->cancel();
     isActive_ = false;
     ++session_;
     services_.frontmostWindow.activate(previousApp_);
@@ -422,9 +439,11 @@ void OverlayCoordinator::selectionCanvasDidInvoke(SelectionCanvasView* canvas, T
     case ToolKind::scrollingCapture:
         beginScrollingCapture(canvas);
         break;
+    case ToolKind::translate:
+        translate(canvas, output);
+        break;
     default:
-        // Drawing tools, the colour picker and undo stay on the canvas; translation joins with its own
-        // subsystem.
+        // Drawing tools, the colour picker and undo stay on the canvas.
         break;
     }
 }
@@ -535,6 +554,10 @@ void OverlayCoordinator::recognizeText(const CaptureOutput& output) {
     const tessary::Rect anchor = *global;
     OcrAction::run(services_.recognizer, image,
                    [anchor](const QString& notice) { NoticePanel::show(notice, anchor); });
+}
+
+void OverlayCoordinator::translate(SelectionCanvasView* canvas, const CaptureOutput& output) {
+    translation_->toggle(canvas, output);
 }
 
 void OverlayCoordinator::copyQRCodes(const CaptureOutput& output) {

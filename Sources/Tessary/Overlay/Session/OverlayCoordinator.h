@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Overlay/Canvas/SelectionCanvasDelegate.h"
 #include "Overlay/Session/CaptureServices.h"
 #include "Overlay/Session/CapturedDisplay.h"
 #include "Overlay/Session/OverlayPerfOptions.h"
 #include "Overlay/Session/RightClickMonitor.h"
-#include "Overlay/Canvas/SelectionCanvasDelegate.h"
 #include "Platform/FrontmostWindow.h"
 #include "TessaryCore/LaunchOptions.h"
 #include "TessaryCore/OnScreenWindow.h"
@@ -24,6 +24,7 @@ class QTimer;
 class ScrollingCapture;
 
 class SelectionCanvasView;
+class TranslationSession;
 
 // Runs one capture session at a time: freezes every display, covers each with an overlay, keeps
 // a single selection across them and carries out the finishing action the canvas reports.
@@ -61,6 +62,9 @@ public:
     void pin(const CaptureOutput& output);
     void recognizeText(const CaptureOutput& output);
     void copyQRCodes(const CaptureOutput& output);
+    // In place, with the overlays kept open; pressed again over a shown translation, the source.
+    void translate(SelectionCanvasView* canvas, const CaptureOutput& output);
+    TranslationSession& translation() const { return *translation_; }
 
     // Scrolling capture: started from the toolbar or "--dev-auto-action=scroll"; the capture hot key
     // finishes a running one.
@@ -109,6 +113,7 @@ private:
     // Hands freed capture memory back to the system once no capture has run for a while.
     QTimer* memoryReleaseTimer_ = nullptr;
     std::unique_ptr<ScrollingCapture> scrolling_;
+    TranslationSession* translation_ = nullptr;
     // Bumped by every session so that deferred steps of an earlier one do nothing.
     quint64 session_ = 0;
 };

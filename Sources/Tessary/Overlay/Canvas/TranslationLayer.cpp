@@ -1,0 +1,66 @@
+#include "Overlay/Canvas/TranslationLayer.h"
+
+#include "Translation/TranslationLayerPainter.h"
+#include "Translation/TranslationTextLayer.h"
+#include "Translation/Typesetter.h"
+
+#include <QPainter>
+#include <QWidget>
+
+TranslationLayer::~TranslationLayer() {
+    removeTextLayer();
+}
+
+TranslationTextLayer* TranslationLayer::textLayer() const {
+    return textLayer_;
+}
+
+void TranslationLayer::setOverlay(std::optional<tessary::TranslationOverlay> overlay,
+                                  const QImage& displayImage, const tessary::Rect& bounds, QWidget* canvas,
+                                  bool selectableText) {
+    removeTextLayer();
+    overlay_ = std::move(overlay);
+    typeset_ = overlay_ ? Typesetter::typeset(*overlay_, displayImage, bounds) : TypesetTranslation{};
+    if (!selectableText || typeset_.isEmpty() || !canvas) {
+        return;
+    }
+    textLayer_ = new TranslationTextLayer(canvas);
+    textLayer_->setGeometry(canvas->rect());
+    textLayer_->setSelectionEnabled(selectionEnabled_);
+    textLayer_->setTranslation(typeset_, bounds.height);
+    // Under the bars, which stay pressable over the text.
+    textLayer_->lower();
+    textLayer_->show();
+}
+
+void TranslationLayer::clear() {
+    removeTextLayer();
+    overlay_.reset();
+    typeset_ = {};
+}
+
+void TranslationLayer::setSelectionEnabled(bool enabled) {
+    selectionEnabled_ = enabled;
+    if (textLayer_) {
+        textLayer_->setSelectionEnabled(enabled);
+    }
+}
+
+void TranslationLayer::removeTextLayer() {
+    delete textLayer_.data();
+    textLayer_ = nullptr;
+}
+
+void TranslationLayer::draw(QPainter& painter, const AnnotationRenderContext& context, Target target) const {
+    if (typeset_.isEmpty()) {
+        return;
+    }
+    // The painter maps model points (y up); the painter of translations takes the canvas top-down,
+    // so flip back within the canvas bounds and let the model transform do the rest.
+    const tessary::Rect& area = context.bounds;
+    painter.save();
+    painter.setTransform(QTransform(1, 0, 0, -1, area.minX(), area.maxY()) * painter.transform());
+    const bool drawText = target == Target::image || !textLayer_;
+    TranslationLayerPainter::paint(painter, typeset_, area, 1, area, drawText);
+    painter.restore();
+}
