@@ -2,6 +2,8 @@
 
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
+#include "App/AccountPaneAdapter.h"
+#include "Cloud/VelmoraClient.h"
 #include "App/TranslationPaneAdapter.h"
 #include "App/UpdateCardAdapter.h"
 #include "Foundation/CoordinateSpace.h"
@@ -451,6 +453,7 @@ void AppDelegate::openPreferences() {
     if (!m_preferences) {
         QPointer<AppDelegate> self(this);
         m_translationPane = std::make_unique<TranslationPaneAdapter>();
+        m_accountPane = std::make_unique<AccountPaneAdapter>(VelmoraClient::shared());
         m_updateCard = std::make_unique<UpdateCardAdapter>(updates());
         m_preferences = std::make_unique<PreferencesWindowController>(
             hotKeys(),
@@ -459,7 +462,7 @@ void AppDelegate::openPreferences() {
                     self->syncHotKeyIntoUI();
                 }
             },
-            PreferencesModels{m_translationPane.get(), nullptr, m_updateCard.get()});
+            PreferencesModels{m_translationPane.get(), m_accountPane.get(), m_updateCard.get()});
     }
     m_preferences->syncLaunchAtLoginUI();
     if (!m_preferences->isVisible()) {
