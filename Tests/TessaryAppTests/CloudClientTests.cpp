@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <variant>
@@ -378,6 +379,8 @@ TEST(VelmoraClient, AccountLifecycleAgainstTheService) {
         << h.logLines().last().toStdString();
     EXPECT_EQ(h.client->quota()->used, 6);
     EXPECT_EQ(h.client->quota()->unlimited, std::optional<bool>(true));
+    // The stored copy follows shortly, off the request's path.
+    EXPECT_TRUE(QTest::qWaitFor([&h] { return CloudSettings::storedQuota() == h.client->quota(); }, 3000));
 
     // Withdrawing consent: stored only once the service accepted it.
     h.service.injectFault(Fault::badGatewayHtml);

@@ -13,6 +13,7 @@
 #include "Translation/TranslationCancelled.h"
 #include "Translation/TranslationSettings.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroNetworkReply>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
@@ -177,6 +178,25 @@ VelmoraClient::VelmoraClient(Options options, QObject* parent)
     // A redirect is reported as its status: the token never follows one to another host.
     m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     m_network.setAutoDeleteReplies(false);
+    m_quotaWrite.setSingleShot(true);
+    m_quotaWrite.setInterval(1000);
+    connect(&m_quotaWrite, &QTimer::timeout, this, &VelmoraClient::persistQuota);
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
+        if (m_quotaWrite.isActive()) {
+            persistQuota();
+        }
+    });
+}
+
+VelmoraClient::~VelmoraClient() {
+    if (m_quotaWrite.isActive()) {
+        persistQuota();
+    }
+}
+
+void VelmoraClient::persistQuota() {
+    m_quotaWrite.stop();
+    CloudSettings::storeQuota(quota());
 }
 
 VelmoraClient& VelmoraClient::shared() {
@@ -213,11 +233,15 @@ QString VelmoraClient::email() const {
 }
 
 std::optional<tessary::CloudQuota> VelmoraClient::quota() const {
-    return CloudSettings::storedQuota();
+    if (!m_quota) {
+        m_quota = CloudSettings::storedQuota();
+    }
+    return *m_quota;
 }
 
 void VelmoraClient::setQuota(const std::optional<tessary::CloudQuota>& quota) {
-    CloudSettings::storeQuota(quota);
+    m_quota = quota;
+    persistQuota();
     Q_EMIT accountChanged();
 }
 
@@ -308,7 +332,8 @@ QCoro::Task<tessary::CloudQuota> VelmoraClient::authenticate(QString email, QStr
     }
     CloudSettings::email().set(QString::fromStdString(auth.user.email));
     CloudSettings::shareCache().set(auth.user.shareCache);
-    CloudSettings::storeQuota(auth.quota);
+    m_quota = auth.quota;
+    persistQuota();
     Log::info(QStringLiteral("Tessary 云端：") +
               (registering ? QStringLiteral("注册") : QStringLiteral("登录")) +
               QStringLiteral("成功，今日 ") + QString::number(auth.quota.used) +
@@ -329,7 +354,8 @@ QCoro::Task<> VelmoraClient::logout() {
     }
     co_await m_options.secrets.remove(tokenAccount);
     CloudSettings::email().remove();
-    CloudSettings::storeQuota(std::nullopt);
+    m_quota = std::optional<tessary::CloudQuota>();
+    persistQuota();
     Log::info(QStringLiteral("Tessary 云端：已退出登录。"));
     Q_EMIT accountChanged();
 }
@@ -359,7 +385,11 @@ QCoro::Task<VelmoraClient::Translation> VelmoraClient::translate(QStringList tex
             requestId.toStdString(), target.toStdString(), bypassCache, sources)),
         true, cancellation);
     tessary::CloudReply::Translation parsed = tessary::CloudReply::translation(view(data), sources.size());
-    setQuota(parsed.quota);
+    m_quota = parsed.quota;
+    if (!m_quotaWrite.isActive()) {
+        m_quotaWrite.start();
+    }
+    Q_EMIT accountChanged();
     Translation result;
     result.stats = parsed.stats;
     result.texts.reserve(static_cast<qsizetype>(parsed.texts.size()));

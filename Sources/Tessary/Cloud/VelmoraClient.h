@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -54,6 +55,7 @@ public:
 
     VelmoraClient();
     explicit VelmoraClient(Options options, QObject* parent = nullptr);
+    ~VelmoraClient() override;
 
     // The one client of the application.
     static VelmoraClient& shared();
@@ -65,6 +67,8 @@ public:
     void setBaseURL(const QString& url);
     bool shareCache() const;
     QString email() const;
+    // The last quota the service reported. Stored at once; after a translation it reaches the
+    // settings file within a second (each write of that file waits for the disk).
     std::optional<tessary::CloudQuota> quota() const;
     void setQuota(const std::optional<tessary::CloudQuota>& quota);
 
@@ -88,7 +92,10 @@ private:
     QCoro::Task<QByteArray> request(QString path, QByteArray method, std::optional<QByteArray> body,
                                     bool authenticated, TranslationCancellation cancellation);
     QCoro::Task<> forgetToken();
+    void persistQuota();
 
     Options m_options;
     QNetworkAccessManager m_network;
+    mutable std::optional<std::optional<tessary::CloudQuota>> m_quota; // outer: read from the settings yet
+    QTimer m_quotaWrite;
 };
