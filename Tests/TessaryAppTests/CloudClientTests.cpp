@@ -2,6 +2,7 @@
 
 #include "Cloud/CloudSettings.h"
 #include "Cloud/DeviceIdentity.h"
+#include "Cloud/SelectedTranslationEngine.h"
 #include "Cloud/VelmoraClient.h"
 #include "Cloud/VelmoraTranslationEngine.h"
 #include "Foundation/Log.h"
@@ -492,4 +493,15 @@ TEST(DeviceIdentity, HintIsAnApplicationHashOfTheMachineId) {
     EXPECT_EQ(device.osVersion, "Debian GNU/Linux 12");
     EXPECT_EQ(device.hardwareHint, std::optional<std::string>(hint.toStdString()));
     EXPECT_FALSE(device.deviceName.empty());
+}
+
+TEST(SelectedTranslationEngine, CloudOnlyWhereAnOriginIsConfigured) {
+    QSettings().clear();
+    // This build has no origin of its own.
+    EXPECT_EQ(SelectedTranslationEngine::create()->kind(), tessary::TranslationEngineKind::deepseek);
+    CloudSettings::baseURL().set(QStringLiteral("https://cloud.example.org"));
+    EXPECT_EQ(SelectedTranslationEngine::create()->kind(), tessary::TranslationEngineKind::velmora);
+    QSettings().setValue(QStringLiteral("TessaryTranslationEngineV2"), QStringLiteral("deepseek"));
+    EXPECT_EQ(SelectedTranslationEngine::create()->kind(), tessary::TranslationEngineKind::deepseek);
+    QSettings().clear();
 }
