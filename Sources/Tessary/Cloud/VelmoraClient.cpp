@@ -181,11 +181,13 @@ VelmoraClient::VelmoraClient(Options options, QObject* parent)
     m_quotaWrite.setSingleShot(true);
     m_quotaWrite.setInterval(1000);
     connect(&m_quotaWrite, &QTimer::timeout, this, &VelmoraClient::persistQuota);
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
-        if (m_quotaWrite.isActive()) {
-            persistQuota();
-        }
-    });
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        connect(application, &QCoreApplication::aboutToQuit, this, [this] {
+            if (m_quotaWrite.isActive()) {
+                persistQuota();
+            }
+        });
+    }
 }
 
 VelmoraClient::~VelmoraClient() {
