@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The cloud account as a user meets it, against the loopback cloud service and a real Secret
-# Service (gnome-keyring in a private D-Bus session): create an account in the account pane, quit,
-# start again still signed in, sign out. Afterwards the token is gone from the keyring, the e-mail
-# and quota from the settings, and neither password nor token was ever written to a file.
+# Service (gnome-keyring in a private D-Bus session): create an account in the account pane,
+# withdraw the shared-cache consent, quit, start again still signed in, sign out. Afterwards the
+# token is gone from the keyring, the e-mail and quota from the settings, and neither password nor
+# token was ever written to a file.
 source "$(dirname "$0")/lib/xsession.sh"
 
 tessary=${1:?usage: cloud_account_x11.sh path/to/tessary}
@@ -73,6 +74,16 @@ token=$(token_in_keyring)
     fail "no device identifier in the keyring"
 grep -qx "TessaryVelmoraEmail=$email" "$settings" || fail "the e-mail was not stored"
 grep -q '^TessaryVelmoraQuota=' "$settings" || fail "the quota was not stored"
+# Withdrawing the shared-cache consent in the translate pane: the service accepts, then it is kept.
+click 155 499                       # Translate pane
+click 700 535                       # Share the translation cache
+for _ in $(seq 50); do
+    grep -qx 'TessaryVelmoraShareCache=false' "$settings" && break
+    sleep 0.1
+done
+grep -qx 'TessaryVelmoraShareCache=false' "$settings" || fail "the shared-cache consent was not withdrawn"
+import -window root "$shots/2b-share-cache-off.png"
+click 155 531                       # Account pane
 quit_app
 
 # 2. Start again: still signed in, then sign out.
