@@ -94,6 +94,21 @@ json document(std::string_view body) {
     return parsed;
 }
 
+// It goes into a header and the key store: RFC 6750's token characters only, and not endless.
+bool isBearerToken(std::string_view token) {
+    if (token.empty() || token.size() > 4096) {
+        return false;
+    }
+    for (const char c : token) {
+        const bool allowed = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                             c == '-' || c == '.' || c == '_' || c == '~' || c == '+' || c == '/' || c == '=';
+        if (!allowed) {
+            return false;
+        }
+    }
+    return true;
+}
+
 TranslationFailure invalid(const DecodingError& error) {
     return TranslationFailure::invalidResponse("响应结构不是预期的：" + error.description);
 }
@@ -105,6 +120,9 @@ Authentication authentication(std::string_view body) {
         const json root = document(body);
         Authentication result;
         result.token = text(root, "token", "");
+        if (!isBearerToken(result.token)) {
+            throw DecodingError{"token 不是合法的令牌"};
+        }
         const json& user = object(root, "user", "");
         result.user.id = text(user, "id", "user.");
         result.user.email = text(user, "email", "user.");

@@ -41,6 +41,7 @@ struct Translation {
     CloudQuota quota;
 };
 
+// The token must be a bearer token (RFC 6750 characters, at most 4 KiB).
 Authentication authentication(std::string_view body);
 
 // Every id 0..expecting-1 must appear; the first item with an id wins and later repeats are
