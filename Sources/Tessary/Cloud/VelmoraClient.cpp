@@ -1,5 +1,6 @@
 #include "Cloud/VelmoraClient.h"
 
+#include "Cloud/CloudExchange.h"
 #include "Cloud/CloudSettings.h"
 #include "Cloud/DeviceIdentity.h"
 #include "Foundation/Log.h"
@@ -9,22 +10,18 @@
 #include "TessaryCore/Uuid.h"
 #include "Translation/APIKeyStore.h"
 #include "Translation/ServiceURL.h"
-#include "Translation/TranslationCancellationState.h"
-#include "Translation/TranslationCancelled.h"
 #include "Translation/TranslationSettings.h"
 
 #include <QCoreApplication>
-#include <QCoro/QCoroNetworkReply>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
-#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QTimer>
 
 namespace {
 
 using tessary::CloudAPIError;
 using tessary::TranslationFailure;
-using tessary::DeepSeekRetry::TransportError;
 
 const QString tokenAccount = QString::fromLatin1(APIKeyStore::velmoraTokenAccount);
 const QString deviceAccount = QString::fromLatin1(APIKeyStore::velmoraDeviceAccount);
@@ -36,114 +33,6 @@ public:
     QList<QNetworkCookie> cookiesForUrl(const QUrl&) const override { return {}; }
     bool setCookiesFromUrl(const QList<QNetworkCookie>&, const QUrl&) override { return false; }
 };
-
-struct Attempt {
-    bool delivered = false; // an HTTP status arrived with the whole body
-    int status = 0;
-    QByteArray data;
-    bool oversized = false;
-    bool notHttp = false;
-    TransportError transportError = TransportError::other;
-    int errorCode = 0;
-    QString errorText;
-};
-
-TransportError transportError(QNetworkReply::NetworkError code) {
-    switch (code) {
-    case QNetworkReply::RemoteHostClosedError:
-        return TransportError::connectionLost;
-    case QNetworkReply::ConnectionRefusedError:
-        return TransportError::cannotConnect;
-    case QNetworkReply::TimeoutError:
-        return TransportError::timedOut;
-    case QNetworkReply::HostNotFoundError:
-        return TransportError::hostNotFound;
-    case QNetworkReply::SslHandshakeFailedError:
-        return TransportError::secureConnectionFailed;
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-        return TransportError::notConnected;
-    default:
-        return TransportError::other;
-    }
-}
-
-QCoro::Task<Attempt> perform(QNetworkAccessManager& network, QNetworkRequest request, QByteArray method,
-                             std::optional<QByteArray> body, const VelmoraClient::Options& options,
-                             TranslationCancellation cancellation) {
-    QNetworkReply* reply = network.sendCustomRequest(request, method, body.value_or(QByteArray()));
-    Attempt result;
-    bool wholeTimeout = false;
-    const qint64 cap = options.maxReplyBytes;
-    const auto giveUpIfTooLarge = [reply, cap, &result](qint64 size) {
-        if (size > cap && !result.oversized) {
-            result.oversized = true;
-            reply->abort();
-        }
-    };
-    // Disconnected before this frame goes away; Qt's own connections stay.
-    const QMetaObject::Connection header =
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, giveUpIfTooLarge] {
-            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-            if (length.isValid()) {
-                giveUpIfTooLarge(length.toLongLong());
-            }
-        });
-    const QMetaObject::Connection reading =
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result, giveUpIfTooLarge] {
-            result.data += reply->readAll();
-            giveUpIfTooLarge(result.data.size());
-        });
-    const QMetaObject::Connection cancelling = QObject::connect(
-        cancellation.state(), &TranslationCancellationState::cancelled, reply, &QNetworkReply::abort);
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply, [reply, &wholeTimeout] {
-        wholeTimeout = true;
-        reply->abort();
-    });
-    deadline.start(options.requestTimeout);
-    if (!reply->isFinished()) {
-        co_await qCoro(reply).waitForFinished();
-    }
-    deadline.stop();
-    QObject::disconnect(header);
-    QObject::disconnect(reading);
-    QObject::disconnect(cancelling);
-    reply->deleteLater();
-
-    if (cancellation.isCancelled()) {
-        throw TranslationCancelled();
-    }
-    if (result.oversized) {
-        co_return result;
-    }
-    const QNetworkReply::NetworkError code = reply->error();
-    if (code == QNetworkReply::OperationCanceledError) {
-        // Only a timer aborts a reply here: the transfer timeout or the whole-request deadline.
-        result.transportError = TransportError::timedOut;
-        result.errorCode = QNetworkReply::TimeoutError;
-        result.errorText =
-            wholeTimeout ? QStringLiteral("Request timed out") : QStringLiteral("Transfer timed out");
-        co_return result;
-    }
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid()) {
-        if (code == QNetworkReply::NoError) {
-            result.notHttp = true;
-        }
-        result.transportError = transportError(code);
-        result.errorCode = code;
-        result.errorText = reply->errorString();
-        co_return result;
-    }
-    result.delivered = true;
-    result.status = status.toInt();
-    if (reply->isOpen()) {
-        result.data += reply->readAll();
-    }
-    co_return result;
-}
 
 std::string_view view(const QByteArray& data) {
     return std::string_view(data.constData(), static_cast<size_t>(data.size()));
@@ -283,7 +172,9 @@ QCoro::Task<QByteArray> VelmoraClient::request(QString path, QByteArray method,
 
     for (int n = 1;; ++n) {
         cancellation.throwIfCancelled();
-        const Attempt attempt = co_await perform(m_network, request, method, body, m_options, cancellation);
+        const CloudExchange::Attempt attempt = co_await CloudExchange::perform(
+            m_network, request, method, body, {m_options.requestTimeout, m_options.maxReplyBytes},
+            cancellation);
         if (attempt.oversized) {
             throw TranslationFailure::invalidResponse("响应超过 " + std::to_string(m_options.maxReplyBytes) +
                                                       " 字节上限");
