@@ -1,9 +1,12 @@
 #include "App/AppDelegate.h"
 
+#include "App/AccountPaneAdapter.h"
 #include "App/MenuIcon.h"
 #include "App/StatusItemImage.h"
 #include "App/TranslationPaneAdapter.h"
 #include "App/UpdateCardAdapter.h"
+#include "Cloud/SelectedTranslationEngine.h"
+#include "Cloud/VelmoraClient.h"
 #include "Foundation/CoordinateSpace.h"
 #include "Foundation/L10n.h"
 #include "Foundation/Log.h"
@@ -14,6 +17,7 @@
 #include "Overlay/Session/NoticePanel.h"
 #include "Overlay/Session/OverlayCoordinator.h"
 #include "Overlay/Session/ScreenCapturer.h"
+#include "Overlay/Session/TranslationSession.h"
 #include "Platform/CapturePermission.h"
 #include "Platform/GlobalHotKeys.h"
 #include "Platform/Platform.h"
@@ -325,6 +329,8 @@ OverlayCoordinator& AppDelegate::coordinator() {
             m_options,
             CaptureServices{*m_capturer, m_platform.displayCapture(), m_platform.windowList(),
                             m_platform.frontmostWindow(), m_platform.capturePermission(), *m_recognizer});
+        m_coordinator->translation().setEngineFactory(
+            [](tessary::TranslationEngineKind kind) { return SelectedTranslationEngine::create(kind); });
     }
     return *m_coordinator;
 }
@@ -452,6 +458,7 @@ void AppDelegate::openPreferences() {
     if (!m_preferences) {
         QPointer<AppDelegate> self(this);
         m_translationPane = std::make_unique<TranslationPaneAdapter>();
+        m_accountPane = std::make_unique<AccountPaneAdapter>(VelmoraClient::shared());
         m_updateCard = std::make_unique<UpdateCardAdapter>(updates());
         m_preferences = std::make_unique<PreferencesWindowController>(
             hotKeys(),
@@ -460,7 +467,7 @@ void AppDelegate::openPreferences() {
                     self->syncHotKeyIntoUI();
                 }
             },
-            PreferencesModels{m_translationPane.get(), nullptr, m_updateCard.get()});
+            PreferencesModels{m_translationPane.get(), m_accountPane.get(), m_updateCard.get()});
     }
     m_preferences->syncLaunchAtLoginUI();
     if (!m_preferences->isVisible()) {

@@ -14,6 +14,7 @@
 class HotKeyController;
 class OverlayCoordinator;
 class PreferencesWindowController;
+class AccountPaneAdapter;
 class TranslationPaneAdapter;
 class UpdateCardAdapter;
 class Platform;
@@ -90,6 +91,7 @@ private:
     std::unique_ptr<OverlayCoordinator> m_coordinator;
     UpdateChecker* m_updates = nullptr;
     std::unique_ptr<TranslationPaneAdapter> m_translationPane;
+    std::unique_ptr<AccountPaneAdapter> m_accountPane;
     std::unique_ptr<UpdateCardAdapter> m_updateCard;
     std::unique_ptr<PreferencesWindowController> m_preferences;
     QString m_hotKeyDisplay;

@@ -76,7 +76,7 @@ const QStringList& TranslationSettings::targetLanguages() {
 }
 
 QString TranslationSettings::builtInCloudOrigin() {
-    return {};
+    return QStringLiteral(TESSARY_CLOUD_ORIGIN);
 }
 
 bool TranslationSettings::cloudOffered() {

@@ -1,0 +1,21 @@
+#include "Cloud/SelectedTranslationEngine.h"
+
+#include "Cloud/VelmoraClient.h"
+#include "Cloud/VelmoraTranslationEngine.h"
+#include "Translation/DeepSeekTranslationEngine.h"
+#include "Translation/TranslationSettings.h"
+
+namespace SelectedTranslationEngine {
+
+std::shared_ptr<TranslationEngine> create() {
+    return create(TranslationSettings::engine());
+}
+
+std::shared_ptr<TranslationEngine> create(tessary::TranslationEngineKind kind) {
+    if (kind == tessary::TranslationEngineKind::deepseek) {
+        return DeepSeekTranslationEngine::fromSettings();
+    }
+    return std::make_shared<VelmoraTranslationEngine>(VelmoraClient::shared());
+}
+
+} // namespace SelectedTranslationEngine
