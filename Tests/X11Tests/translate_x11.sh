@@ -70,6 +70,17 @@ for line in "翻译：识别到 " "段不送翻译（其中 " "段含英文日�
     grep -q "$line" "$log" || fail "log line missing: $line"
 done
 
+# The translated words are text: a drag over the heading selects it and Ctrl+C copies it.
+xdotool mousemove 66 77 mousedown 1 mousemove 180 78 mousemove 330 78 mouseup 1
+xdotool key ctrl+c
+copiedText=
+for _ in $(seq 50); do
+    copiedText=$(xclip -selection clipboard -o 2>/dev/null || true)
+    [ -n "$copiedText" ] && break
+    sleep 0.1
+done
+[ "$copiedText" = "常规设置" ] || fail "selected translation not copied: '$copiedText'"
+
 # Return copies the selection with the translation drawn in.
 xdotool key Return
 copied=$artifacts/translate-copied.png
