@@ -137,4 +137,27 @@ if problems:
     print("\n".join(problems))
     sys.exit(1)
 PY
+# Once translated, a new selection dragged from outside over the translated words drops the
+# translation and is not hindered by them: Return copies the new selection as it is.
+log=$XS_WORK/reselect.log
+"$tessary" --capture-now --dev-demo-selection --dev-selection-rect=20,10,1240,700 \
+    --dev-auto-action=translate >"$log" 2>&1 &
+XS_PIDS+=($!)
+for _ in $(seq 600); do
+    grep -q "翻译：完成，共 \|翻译失败：" "$log" && break
+    sleep 0.1
+done
+grep -q "翻译：完成，共 " "$log" || fail "no finished translation"
+xdotool mousemove 5 5 mousedown 1 mousemove 105 80 mousemove 205 155 mouseup 1
+sleep 0.3
+xdotool key Return
+for _ in $(seq 50); do
+    grep -q "完成：已裁剪 " "$log" && break
+    sleep 0.1
+done
+grep -q "完成：已裁剪 200x150 像素，写剪贴板成功。" "$log" || fail "the new selection was not copied as dragged"
+xsession_read_clipboard_png "$XS_WORK/reselected.png" || fail "nothing copied"
+/usr/bin/convert "$backdrop" -crop 200x150+5+5 +repage "$XS_WORK/expected.png"
+difference=$(xsession_pixel_difference "$XS_WORK/reselected.png" "$XS_WORK/expected.png")
+[ "$difference" = 0 ] || fail "the new selection carries translation remnants ($difference pixels differ)"
 echo "PASS"
