@@ -70,6 +70,17 @@ for line in "翻译：识别到 " "段不送翻译（其中 " "段含英文日�
     grep -q "$line" "$log" || fail "log line missing: $line"
 done
 
+# The translated words are text: a drag over the heading selects it and Ctrl+C copies it.
+xdotool mousemove 66 77 mousedown 1 mousemove 180 78 mousemove 330 78 mouseup 1
+xdotool key ctrl+c
+copiedText=
+for _ in $(seq 50); do
+    copiedText=$(xclip -selection clipboard -o 2>/dev/null || true)
+    [ -n "$copiedText" ] && break
+    sleep 0.1
+done
+[ "$copiedText" = "常规设置" ] || fail "selected translation not copied: '$copiedText'"
+
 # Return copies the selection with the translation drawn in.
 xdotool key Return
 copied=$artifacts/translate-copied.png
@@ -126,4 +137,27 @@ if problems:
     print("\n".join(problems))
     sys.exit(1)
 PY
+# Once translated, a new selection dragged from outside over the translated words drops the
+# translation and is not hindered by them: Return copies the new selection as it is.
+log=$XS_WORK/reselect.log
+"$tessary" --capture-now --dev-demo-selection --dev-selection-rect=20,10,1240,700 \
+    --dev-auto-action=translate >"$log" 2>&1 &
+XS_PIDS+=($!)
+for _ in $(seq 600); do
+    grep -q "翻译：完成，共 \|翻译失败：" "$log" && break
+    sleep 0.1
+done
+grep -q "翻译：完成，共 " "$log" || fail "no finished translation"
+xdotool mousemove 5 5 mousedown 1 mousemove 105 80 mousemove 205 155 mouseup 1
+sleep 0.3
+xdotool key Return
+for _ in $(seq 50); do
+    grep -q "完成：已裁剪 " "$log" && break
+    sleep 0.1
+done
+grep -q "完成：已裁剪 200x150 像素，写剪贴板成功。" "$log" || fail "the new selection was not copied as dragged"
+xsession_read_clipboard_png "$XS_WORK/reselected.png" || fail "nothing copied"
+/usr/bin/convert "$backdrop" -crop 200x150+5+5 +repage "$XS_WORK/expected.png"
+difference=$(xsession_pixel_difference "$XS_WORK/reselected.png" "$XS_WORK/expected.png")
+[ "$difference" = 0 ] || fail "the new selection carries translation remnants ($difference pixels differ)"
 echo "PASS"

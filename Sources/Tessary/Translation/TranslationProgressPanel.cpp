@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 #include <QScreen>
 #include <QTimer>
 
@@ -110,6 +111,13 @@ void TranslationProgressPanel::place() {
     const QRectF global = CoordinateSpace::toQtGlobal(
         tessary::Rect{origin.x, origin.y, double(panel.width()), double(panel.height())});
     move(global.topLeft().toPoint());
+}
+
+void TranslationProgressPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), 10, 10);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
 void TranslationProgressPanel::paintEvent(QPaintEvent*) {

@@ -23,6 +23,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Without a compositor the transparent corners would show black: the window is cut to shape.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void place();

@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QRegion>
 #include <QShortcut>
 #include <QTextEdit>
 
@@ -60,6 +61,13 @@ void TranslationTextLayer::setTranslation(const TypesetTranslation& translation,
         view->show();
         m_views.push_back(view);
     }
+    // Only the words take presses; everywhere else they go straight to the canvas (a press that
+    // the layer merely passed on would leave the rest of the drag with the layer).
+    QRegion words;
+    for (const QTextEdit* view : m_views) {
+        words += view->geometry();
+    }
+    setMask(words.isEmpty() ? QRegion(0, 0, 1, 1) : words);
 }
 
 void TranslationTextLayer::clear() {

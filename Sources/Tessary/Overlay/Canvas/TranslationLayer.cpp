@@ -47,7 +47,11 @@ void TranslationLayer::setSelectionEnabled(bool enabled) {
 }
 
 void TranslationLayer::removeTextLayer() {
-    delete textLayer_.data();
+    // Later: a press on the layer that reached the canvas may be what clears the translation.
+    if (textLayer_) {
+        textLayer_->hide();
+        textLayer_->deleteLater();
+    }
     textLayer_ = nullptr;
 }
 

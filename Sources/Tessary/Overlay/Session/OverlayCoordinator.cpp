@@ -403,6 +403,9 @@ bool OverlayCoordinator::route(OverlayWindow* receiver, QEvent* event) {
 // MARK: - Canvas delegate
 
 void OverlayCoordinator::selectionCanvasDidBeginSelection(SelectionCanvasView* canvas) {
+    // A translation belongs to the pixels it was made for: a new selection drops it.
+    translation_->cancel();
+    canvas->clearTranslation();
     for (SelectionCanvasView* other : std::as_const(canvases_)) {
         if (other != canvas) {
             other->clearSelection();
