@@ -169,6 +169,39 @@ done
 grep -q '屏幕录制：开始录制 .*改用截图门户' "$work/fallback.log" || fail "fallback: no line saying why"
 ! grep -q '屏幕录制：' "$work/off.log" || fail "off: a stream was started"
 
+# Scrolling capture reads its frames from the stream: on a still backdrop every frame is the same
+# and the long image is the region itself. sway tiles the capture's frame window over the output,
+# so its outline and handles land in the frames' outer 8 pixels: the inside is compared.
+kill "$app" && wait "$app" 2>/dev/null || true
+long=$work/long.png
+DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/tessary" --capture-now --dev-demo-selection \
+    --dev-selection-rect=300,180,640,360 --dev-auto-action=scroll --dev-scroll-duration=2 \
+    --dev-scroll-out="$long" >"$work/scroll.log" 2>&1 &
+app=$!
+SW_PIDS+=($app)
+sway_wait_for_file "$long" 40 || fail "scroll: nothing delivered"
+sleep 0.3
+convert "$long" -shave 8x8 +repage PNG24:"$work/long-inside.png"
+convert "$expected" -shave 8x8 +repage PNG24:"$work/expected-inside.png"
+diff=$(sway_pixel_difference "$work/long-inside.png" "$work/expected-inside.png")
+echo "scrolling capture (stream): $(identify -format '%wx%h' "$long"), differing pixels inside the outline: $diff"
+[ "$diff" = 0 ] || fail "scroll: the long image is not the region"
+grep -q '滚动截图：完成，1 段' "$work/scroll.log" || fail "scroll: not one segment"
+! grep -q '滚动截图：抓帧失败' "$work/scroll.log" || fail "scroll: a frame grab failed"
+# Without a stream the capture stops at once and says why, delivering nothing.
+kill "$app" && wait "$app" 2>/dev/null || true
+TESSARY_WAYLAND_SCREENCAST=0 "$bin/tessary" --capture-now --dev-demo-selection \
+    --dev-selection-rect=300,180,640,360 --dev-auto-action=scroll --dev-scroll-duration=2 \
+    --dev-scroll-out="$work/long-refused.png" >"$work/scroll-refused.log" 2>&1 &
+app=$!
+SW_PIDS+=($app)
+for _ in $(seq 300); do grep -q '提示：Scrolling capture needs a screen-cast stream' "$work/scroll-refused.log" && break; sleep 0.1; done
+grep -q '提示：Scrolling capture needs a screen-cast stream' "$work/scroll-refused.log" || fail "scroll refused: no notice"
+sleep 3
+[ ! -e "$work/long-refused.png" ] || fail "scroll refused: something was delivered"
+[ "$(grep -c '滚动截图：抓帧失败' "$work/scroll-refused.log")" = 1 ] || fail "scroll refused: grabs went on after the refusal"
+echo "scrolling capture without a stream: $(grep '提示：Scrolling' "$work/scroll-refused.log" | head -n1 | cut -d' ' -f3-)"
+
 # Two outputs of different scale, one stream each: every output's own pixels, exact at either
 # scale. The first scripted selection lands on the first output; the scales are then swapped so
 # each scale is checked while the other output is up too.
