@@ -129,13 +129,11 @@ DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/tessary" --capture-now --dev-demo-select
 app=$!
 SW_PIDS+=($app)
 for _ in $(seq 100); do grep -q '覆盖层显示' "$work/confirm.log" && break; sleep 0.1; done
-# The virtual keyboard appears with the first wtype; a press before the overlay has the keyboard
-# focus goes nowhere, so Return is pressed again until it lands.
-for _ in $(seq 10); do
-    sleep 0.5
-    wtype -k Return
-    for _ in $(seq 10); do grep -q '写剪贴板' "$work/confirm.log" && break 2; sleep 0.1; done
-done
+# Each wtype creates a virtual keyboard with a keymap of its own; a key it sends at once is mostly
+# lost (here 1 of 6 reached the focused overlay), the same key 300 ms after the keyboard appeared
+# always lands (6 of 6): wtype pauses between creating the keyboard and pressing the key.
+wtype -s 300 -k Return
+for _ in $(seq 100); do grep -q '写剪贴板' "$work/confirm.log" && break; sleep 0.1; done
 grep -q '写剪贴板成功' "$work/confirm.log" || fail "Return did not confirm"
 sleep 0.5
 clip=$work/clip.png

@@ -153,6 +153,14 @@ public:
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         const QString member = message.member();
         if (message.interface() == QLatin1String("org.freedesktop.DBus.Properties")) {
+            // Only ScreenCast here: no Screenshot portal to fall back on.
+            if (message.arguments().value(0).toString() !=
+                QLatin1String("org.freedesktop.portal.ScreenCast")) {
+                connection.send(
+                    message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
+                                             QStringLiteral("only ScreenCast here")));
+                return true;
+            }
             connection.send(message.createReply(QVariant::fromValue(QDBusVariant(4u))));
             return true;
         }
@@ -307,29 +315,34 @@ int main(int argc, char** argv) {
 
     // The compositor's pixels, read back a few times a second and sent each time (a consumer that
     // connects late gets the next one).
+    // Read without blocking the bus: a portal that stalls while grim runs would stall its callers.
+    const int period = qEnvironmentVariableIntValue("FAKE_CAST_PERIOD_MS") > 0
+                           ? qEnvironmentVariableIntValue("FAKE_CAST_PERIOD_MS")
+                           : 100;
     QTimer refresh;
-    QObject::connect(&refresh, &QTimer::timeout, [&] {
-        for (const auto& out : outputs) {
-            QProcess grim;
-            grim.start(QStringLiteral("grim"), {QStringLiteral("-t"), QStringLiteral("ppm"),
-                                                QStringLiteral("-o"), out->name, QStringLiteral("-")});
-            if (!grim.waitForFinished(5000)) {
-                continue;
-            }
-            const QImage image =
-                QImage::fromData(grim.readAllStandardOutput(), "PPM").convertToFormat(QImage::Format_RGB32);
-            if (image.isNull() || image.size() != out->pixels()) {
-                continue;
-            }
+    refresh.setSingleShot(true);
+    std::size_t next = 0;
+    QProcess grim;
+    QObject::connect(&grim, &QProcess::finished, [&] {
+        Output& out = *outputs[next];
+        const QImage image =
+            QImage::fromData(grim.readAllStandardOutput(), "PPM").convertToFormat(QImage::Format_RGB32);
+        if (!image.isNull() && image.size() == out.pixels()) {
             pw_thread_loop_lock(loop);
-            out->frame = image;
-            pw_stream_trigger_process(out->stream);
+            out.frame = image;
+            pw_stream_trigger_process(out.stream);
             pw_thread_loop_unlock(loop);
         }
+        next = (next + 1) % outputs.size();
+        refresh.start(period);
     });
-    refresh.start(qEnvironmentVariableIntValue("FAKE_CAST_PERIOD_MS") > 0
-                      ? qEnvironmentVariableIntValue("FAKE_CAST_PERIOD_MS")
-                      : 200);
+    QObject::connect(&refresh, &QTimer::timeout, [&] {
+        grim.start(QStringLiteral("grim"), {QStringLiteral("-t"), QStringLiteral("ppm"), QStringLiteral("-o"),
+                                            outputs[next]->name, QStringLiteral("-")});
+    });
+    if (!outputs.empty()) {
+        refresh.start(0);
+    }
 
     Portal portal(outputs, loop);
     QDBusConnection bus = QDBusConnection::sessionBus();
