@@ -82,6 +82,8 @@ SW_PIDS+=($!)
 for _ in $(seq 50); do [ -s "$work/bus.address" ] && break; sleep 0.1; done
 castbus=$(head -n1 "$work/bus.address")
 cast=
+# start_cast_portal [PRESS_MS]: with PRESS_MS, the portal also binds global shortcuts and presses
+# the bound one that long after binding it.
 start_cast_portal() {
     [ -z "$cast" ] || { kill "$cast"; wait "$cast" 2>/dev/null || true; }
     local outputs
@@ -91,7 +93,8 @@ for o in json.load(sys.stdin):
     r = o["rect"]
     print("%s:%d,%d,%d,%d:%d" % (o["name"], r["x"], r["y"], r["width"], r["height"], round(o["scale"])))')
     : >"$work/cast-portal.log"
-    DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/fake_screencast_portal" $outputs >>"$work/cast-portal.log" 2>&1 &
+    DBUS_SESSION_BUS_ADDRESS=$castbus FAKE_SHORTCUT_PRESS_MS=${1:-0} "$bin/fake_screencast_portal" $outputs \
+        >>"$work/cast-portal.log" 2>&1 &
     cast=$!
     SW_PIDS+=($cast)
     for _ in $(seq 50); do grep -q '^ready' "$work/cast-portal.log" && break; sleep 0.1; done
@@ -199,6 +202,20 @@ sleep 3
 [ ! -e "$work/long-refused.png" ] || fail "scroll refused: something was delivered"
 [ "$(grep -c '滚动截图：抓帧失败' "$work/scroll-refused.log")" = 1 ] || fail "scroll refused: grabs went on after the refusal"
 echo "scrolling capture without a stream: $(grep '提示：Scrolling' "$work/scroll-refused.log" | head -n1 | cut -d' ' -f3-)"
+
+# The capture shortcut bound through a GlobalShortcuts portal: its Activated signal captures.
+kill "$app" && wait "$app" 2>/dev/null || true
+start_cast_portal 4000
+DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/tessary" >"$work/shortcut.log" 2>&1 &
+app=$!
+SW_PIDS+=($app)
+for _ in $(seq 200); do grep -q '覆盖层显示' "$work/shortcut.log" && break; sleep 0.1; done
+grep -q '覆盖层显示' "$work/shortcut.log" || fail "shortcut: no capture on Activated"
+grep -q 'bind shortcut: capture CTRL+ALT+a' "$work/cast-portal.log" || fail "shortcut: not bound as CTRL+ALT+a"
+grep -q '热键：已通过全局快捷键门户绑定 CTRL+ALT+a' "$work/shortcut.log" || fail "shortcut: no binding line"
+grep -q '热键=⌃⌥A' "$work/shortcut.log" || fail "shortcut: the startup line does not name the shortcut"
+echo "global shortcut: $(grep '热键：已通过' "$work/shortcut.log" | cut -d' ' -f3-); $(grep -c '^activated' "$work/cast-portal.log") press, overlay shown"
+wtype -s 300 -k Escape
 
 # Two outputs of different scale, one stream each: every output's own pixels, exact at either
 # scale. The first scripted selection lands on the first output; the scales are then swapped so

@@ -5,6 +5,10 @@
 // `grim`. Sessions persist: Start hands out a restore token and a later SelectSources that brings
 // it back is not "asked" again. Prints one line per decision for the test to check.
 //
+// With FAKE_SHORTCUT_PRESS_MS set it also offers org.freedesktop.portal.GlobalShortcuts (which
+// Debian 12's portal lacks): BindShortcuts binds whatever is asked for, and that many milliseconds
+// later the first bound shortcut is "pressed" (Activated).
+//
 //   fake_screencast_portal NAME:x,y,w,h:scale ...
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -65,6 +69,24 @@ QDBusArgument& operator<<(QDBusArgument& argument, const StreamEntry& entry) {
 const QDBusArgument& operator>>(const QDBusArgument& argument, StreamEntry& entry) {
     argument.beginStructure();
     argument >> entry.node >> entry.properties;
+    argument.endStructure();
+    return argument;
+}
+
+struct ShortcutEntry {
+    QString id;
+    QVariantMap properties;
+};
+Q_DECLARE_METATYPE(ShortcutEntry)
+QDBusArgument& operator<<(QDBusArgument& argument, const ShortcutEntry& entry) {
+    argument.beginStructure();
+    argument << entry.id << entry.properties;
+    argument.endStructure();
+    return argument;
+}
+const QDBusArgument& operator>>(const QDBusArgument& argument, ShortcutEntry& entry) {
+    argument.beginStructure();
+    argument >> entry.id >> entry.properties;
     argument.endStructure();
     return argument;
 }
@@ -153,9 +175,10 @@ public:
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         const QString member = message.member();
         if (message.interface() == QLatin1String("org.freedesktop.DBus.Properties")) {
-            // Only ScreenCast here: no Screenshot portal to fall back on.
-            if (message.arguments().value(0).toString() !=
-                QLatin1String("org.freedesktop.portal.ScreenCast")) {
+            // Only ScreenCast (and GlobalShortcuts when asked for) here: no Screenshot portal.
+            const QString asked = message.arguments().value(0).toString();
+            if (asked != QLatin1String("org.freedesktop.portal.ScreenCast") &&
+                !(asked == QLatin1String("org.freedesktop.portal.GlobalShortcuts") && m_pressAfterMs > 0)) {
                 connection.send(
                     message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
                                              QStringLiteral("only ScreenCast here")));
@@ -182,7 +205,38 @@ public:
         const QString handle = QStringLiteral("/org/freedesktop/portal/desktop/request/") + sender +
                                QLatin1Char('/') + options.value(QStringLiteral("handle_token")).toString();
         QVariantMap results;
-        if (member == QLatin1String("CreateSession")) {
+        const bool shortcuts = message.interface() == QLatin1String("org.freedesktop.portal.GlobalShortcuts");
+        if (shortcuts && m_pressAfterMs <= 0) {
+            return false;
+        }
+        if (shortcuts && member == QLatin1String("BindShortcuts")) {
+            const QString session = args.value(0).value<QDBusObjectPath>().path();
+            QList<ShortcutEntry> asked;
+            args.value(1).value<QDBusArgument>() >> asked;
+            QList<ShortcutEntry> bound;
+            for (const ShortcutEntry& entry : asked) {
+                const QString trigger =
+                    entry.properties.value(QStringLiteral("preferred_trigger")).toString();
+                say(QStringLiteral("bind shortcut: %1 %2").arg(entry.id, trigger));
+                ShortcutEntry done{entry.id, {{QStringLiteral("trigger_description"), trigger}}};
+                bound.append(done);
+            }
+            results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(bound));
+            if (!bound.isEmpty()) {
+                const QString id = bound.first().id;
+                const QDBusConnection bus = connection;
+                QTimer::singleShot(m_pressAfterMs, [bus, session, id] {
+                    QDBusMessage activated =
+                        QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                                   QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
+                                                   QStringLiteral("Activated"));
+                    activated.setArguments(
+                        {QVariant::fromValue(QDBusObjectPath(session)), id, qulonglong(1), QVariantMap()});
+                    QDBusConnection(bus).send(activated);
+                    say(QStringLiteral("activated: ") + id);
+                });
+            }
+        } else if (member == QLatin1String("CreateSession")) {
             results.insert(QStringLiteral("session_handle"),
                            QStringLiteral("/org/freedesktop/portal/desktop/session/") + sender +
                                QLatin1Char('/') +
@@ -248,6 +302,7 @@ private:
     pw_thread_loop* m_loop;
     QStringList m_issued;
     bool m_restored = false;
+    int m_pressAfterMs = qEnvironmentVariableIntValue("FAKE_SHORTCUT_PRESS_MS");
 };
 
 } // namespace
@@ -257,6 +312,8 @@ int main(int argc, char** argv) {
     qDBusRegisterMetaType<IntPair>();
     qDBusRegisterMetaType<StreamEntry>();
     qDBusRegisterMetaType<QList<StreamEntry>>();
+    qDBusRegisterMetaType<ShortcutEntry>();
+    qDBusRegisterMetaType<QList<ShortcutEntry>>();
     pw_init(&argc, &argv);
 
     std::vector<std::unique_ptr<Output>> outputs;
