@@ -202,7 +202,7 @@ PipeWireScreenStreams::PipeWireScreenStreams(int fd, const QList<quint32>& nodes
     Impl& d = *m_impl;
     d.q = this;
     d.loop = pw_thread_loop_new("tessary-cast", nullptr);
-    d.context = pw_context_new(pw_thread_loop_get_loop(d.loop), nullptr, 0);
+    d.context = d.loop ? pw_context_new(pw_thread_loop_get_loop(d.loop), nullptr, 0) : nullptr;
     if (!d.context || pw_thread_loop_start(d.loop) < 0) {
         ::close(fd);
         d.fail(QStringLiteral("PipeWire 起不来。"));

@@ -19,7 +19,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <unistd.h>
+#include <fcntl.h>
 
 namespace {
 
@@ -243,7 +243,8 @@ QCoro::Task<> ScreenCastSession::run() {
             covered.append(screens[i]->name());
         }
     }
-    m_streams = std::make_unique<PipeWireScreenStreams>(::dup(fd.fileDescriptor()), nodes);
+    m_streams =
+        std::make_unique<PipeWireScreenStreams>(::fcntl(fd.fileDescriptor(), F_DUPFD_CLOEXEC, 0), nodes);
     connect(m_streams.get(), &PipeWireScreenStreams::changed, this, [this] {
         if (m_streams && m_streams->failed()) {
             // The desktop ended the cast (revoked, output gone): the next capture starts another.
