@@ -317,8 +317,8 @@ int main(int argc, char** argv) {
     pw_init(&argc, &argv);
 
     std::vector<std::unique_ptr<Output>> outputs;
-    for (const QString& spec : app.arguments().mid(1)) {
-        const QStringList parts = spec.split(QLatin1Char(':'));
+    for (const QString& argument : app.arguments().mid(1)) {
+        const QStringList parts = argument.split(QLatin1Char(':'));
         const QStringList rect = parts.value(1).split(QLatin1Char(','));
         if (parts.size() != 3 || rect.size() != 4) {
             std::fprintf(stderr, "output as NAME:x,y,w,h:scale\n");
