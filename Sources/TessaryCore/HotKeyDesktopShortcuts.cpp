@@ -186,6 +186,25 @@ std::string kconfigUnescaped(std::string_view text) {
 
 } // namespace
 
+std::optional<std::string> portalTrigger(const HotKeyCombination& combination) {
+    const auto keysym = HotKeyKeySymbols::keysymForKeyCode(combination.keyCode);
+    const auto name = keysym ? HotKeyKeySymbols::keysymName(*keysym) : std::nullopt;
+    if (!name) {
+        return std::nullopt;
+    }
+    std::string trigger;
+    const std::pair<HotKeyModifiers, const char*> names[] = {{HotKeyModifiers::control, "CTRL+"},
+                                                             {HotKeyModifiers::option, "ALT+"},
+                                                             {HotKeyModifiers::shift, "SHIFT+"},
+                                                             {HotKeyModifiers::command, "LOGO+"}};
+    for (const auto& [modifier, text] : names) {
+        if (combination.modifiers.contains(modifier)) {
+            trigger += text;
+        }
+    }
+    return trigger + *name;
+}
+
 std::optional<HotKeyCombination> fromGtkAccelerator(std::string_view accelerator) {
     std::string_view text = trimmed(accelerator);
     if (text.empty() || text == "disabled") {

@@ -14,6 +14,10 @@ namespace tessary {
 // has no virtual key code, or that need a modifier the model lacks, cannot collide and are dropped.
 namespace HotKeyDesktopShortcuts {
 
+// The trigger a desktop's global shortcuts portal reads ("CTRL+ALT+a", "LOGO+SHIFT+Print"):
+// modifiers, then the key's keysym name; nothing for a key without one.
+std::optional<std::string> portalTrigger(const HotKeyCombination& combination);
+
 // A GTK accelerator such as "<Control><Alt>t" or "<Super>Page_Up"; "" and "disabled" give nothing.
 std::optional<HotKeyCombination> fromGtkAccelerator(std::string_view accelerator);
 

@@ -169,6 +169,21 @@ std::optional<std::uint32_t> keysymFromName(std::string_view name) {
     return keysymFromNameExactly(name, true);
 }
 
+std::optional<std::string> keysymName(std::uint32_t keysym) {
+    if ((keysym >= 'a' && keysym <= 'z') || (keysym >= '0' && keysym <= '9')) {
+        return std::string(1, static_cast<char>(keysym));
+    }
+    for (const KeyEntry& entry : namedKeys) {
+        if (entry.keysym == keysym) {
+            return std::string(entry.name);
+        }
+    }
+    if (keysym >= keysymF1 && keysym < keysymF1 + 20) {
+        return "F" + std::to_string(keysym - keysymF1 + 1);
+    }
+    return std::nullopt;
+}
+
 std::optional<TypedKey> keyForCharacter(char32_t character) {
     if (character > 0x7e || character < 0x20) {
         return std::nullopt;

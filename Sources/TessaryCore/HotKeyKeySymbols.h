@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tessary {
@@ -17,6 +18,8 @@ std::optional<std::uint32_t> keysymForKeyCode(std::uint32_t keyCode);
 std::optional<std::uint32_t> keyCodeForKeysym(std::uint32_t keysym);
 // An X keysym name ("a", "Return", "Page_Up", "KP_Enter", "F12"); exact spelling first, then ignoring case.
 std::optional<std::uint32_t> keysymFromName(std::string_view name);
+// The keysym's name as keysymFromName reads it ("a", "Page_Up", "F12"); nothing outside the table.
+std::optional<std::string> keysymName(std::uint32_t keysym);
 
 struct TypedKey {
     std::uint32_t keyCode = 0;

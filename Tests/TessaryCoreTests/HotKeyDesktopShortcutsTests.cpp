@@ -199,3 +199,18 @@ TEST(HotKeyDesktopShortcutsTest, KdeValueEscapes) {
 }
 
 } // namespace
+
+TEST(HotKeyDesktopShortcutsTest, PortalTriggers) {
+    const std::vector<std::pair<Combo, std::optional<std::string>>> cases = {
+        {Combo{ctrl | alt, 0}, "CTRL+ALT+a"},
+        {Combo{shift | super, 116}, "SHIFT+LOGO+Prior"},
+        {Combo{ctrl | shift | alt | super, 18}, "CTRL+ALT+SHIFT+LOGO+1"},
+        {Combo{none, 103}, "F11"},
+        {Combo{alt, 49}, "ALT+space"},
+        {Combo{ctrl, 200}, std::nullopt},
+    };
+    for (const auto& [combination, expected] : cases) {
+        EXPECT_EQ(tessary::HotKeyDesktopShortcuts::portalTrigger(combination), expected)
+            << combination.persistedString();
+    }
+}

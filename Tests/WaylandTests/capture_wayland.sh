@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Captures on a real headless sway through the desktop's Screenshot portal: the saved crop and the
-# Wayland clipboard hold exactly the selected pixels, each of two outputs of different scale gets
-# its own overlay and an exact crop, and a missing, refusing or silent portal ends in a notice with
-# nothing captured. sway refuses to run as root, so under root the session runs as a test user.
+# Captures on a real headless sway. Through a ScreenCast portal's PipeWire streams: the saved crop
+# and the Wayland clipboard hold exactly the selected pixels, the second session is restored
+# without asking, and each of two outputs of different scale gets its own overlay and an exact
+# crop. Through the desktop's Screenshot portal where no stream can run (the wlroots back end
+# cannot cast without a GPU, or TESSARY_WAYLAND_SCREENCAST=0): the crop is exact too. A missing,
+# refusing or silent portal ends in a notice with nothing captured. sway refuses to run as root,
+# so under root the session runs as a test user.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -15,7 +18,7 @@ if [ "${1:-}" != --inner ]; then
     # runs is copied out of it.
     mkdir -p "$work/bin"
     cp "$(dirname "$tessary")"/tessary "$(dirname "$tessary")"/tessary-app "$work/bin/"
-    cp "$build/Tests/fake_screenshot_portal" "$work/bin/"
+    cp "$build/Tests/fake_screenshot_portal" "$build/Tests/fake_screencast_portal" "$work/bin/"
     cp -r "$here/lib" "$here/capture_wayland.sh" "$work/"
     if [ "$(id -u)" -eq 0 ]; then
         user=tessary-wayland
@@ -49,6 +52,9 @@ cat >"$work/sway.cfg" <<CFG
 output HEADLESS-1 mode 1920x1080 position 0 0 scale 1 bg $backdrop center
 default_border none
 CFG
+# The screen-cast back end shares the first output without a chooser (a user picks one once).
+mkdir -p "$XDG_CONFIG_HOME/xdg-desktop-portal-wlr"
+printf '[screencast]\nchooser_type=none\noutput_name=HEADLESS-1\n' >"$XDG_CONFIG_HOME/xdg-desktop-portal-wlr/config"
 sway_start "$work" "$work/sway.cfg"
 sway_start_portals "$work"
 
@@ -62,19 +68,55 @@ done
 log=$work/state/tessary/tessary.log
 fail() { echo "FAIL: $*"; for f in "$work"/*.log "$log"; do [ -f "$f" ] && { echo "== $f"; tail -n 40 "$f"; }; done; exit 1; }
 
+# A bus of our own where a ScreenCast portal streams the compositor's outputs over the session's
+# PipeWire; on it nothing offers the Screenshot portal, so a capture can only come from the streams.
+cat >"$work/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:dir=$work</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus.address" &
+SW_PIDS+=($!)
+for _ in $(seq 50); do [ -s "$work/bus.address" ] && break; sleep 0.1; done
+castbus=$(head -n1 "$work/bus.address")
+cast=
+# start_cast_portal [PRESS_MS]: with PRESS_MS, the portal also binds global shortcuts and presses
+# the bound one that long after binding it.
+start_cast_portal() {
+    [ -z "$cast" ] || { kill "$cast"; wait "$cast" 2>/dev/null || true; }
+    local outputs
+    outputs=$(swaymsg -t get_outputs | python3 -c '
+import json, sys
+for o in json.load(sys.stdin):
+    r = o["rect"]
+    print("%s:%d,%d,%d,%d:%d" % (o["name"], r["x"], r["y"], r["width"], r["height"], round(o["scale"])))')
+    : >"$work/cast-portal.log"
+    DBUS_SESSION_BUS_ADDRESS=$castbus FAKE_SHORTCUT_PRESS_MS=${1:-0} "$bin/fake_screencast_portal" $outputs \
+        >>"$work/cast-portal.log" 2>&1 &
+    cast=$!
+    SW_PIDS+=($cast)
+    for _ in $(seq 50); do grep -q '^ready' "$work/cast-portal.log" && break; sleep 0.1; done
+}
+start_cast_portal
+
 # Save: x=300 y=180 w=640 h=360 in y-up points → columns 300…939, rows 540…899.
 expected=$work/expected.png
 convert "$backdrop" -crop 640x360+300+540 +repage PNG24:"$expected"
 saved=$work/saved.png
-"$bin/tessary" --capture-now --dev-demo-selection --dev-selection-rect=300,180,640,360 \
-    --dev-auto-action=save --dev-save-to="$saved" >"$work/app.log" 2>&1 &
+DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/tessary" --capture-now --dev-demo-selection \
+    --dev-selection-rect=300,180,640,360 --dev-auto-action=save --dev-save-to="$saved" >"$work/app.log" 2>&1 &
 app=$!
 SW_PIDS+=($app)
 sway_wait_for_file "$saved" 30 || fail "nothing saved"
 sleep 0.3
 diff=$(sway_pixel_difference "$saved" "$expected")
-echo "saved crop: $(identify -format '%wx%h' "$saved"), differing pixels: $diff"
+echo "saved crop (stream): $(identify -format '%wx%h' "$saved"), differing pixels: $diff"
 [ "$diff" = 0 ] || fail "saved crop differs"
+grep -q '性能：屏幕录制流取帧' "$work/app.log" || fail "the capture did not come from the stream"
+grep -q 'select sources: types=1 multiple=1 cursor_mode=1 persist_mode=2 asked the user' "$work/cast-portal.log" ||
+    fail "the first session did not ask for persistent monitor streams without the pointer"
 sleep 1
 kill -0 "$app" 2>/dev/null || { wait "$app"; fail "the resident instance exited ($?)"; }
 grep -q '热键=由桌面处理' "$work/app.log" || fail "startup line does not say the desktop handles the hot key"
@@ -85,18 +127,16 @@ grep -q '窗口列表：Wayland 不向应用提供其他窗口' "$work/app.log" 
 # a virtual keyboard confirms: a compositor takes a selection only from the focused client with
 # a serial from recent input, which is what a user's key press gives.
 kill "$app" && wait "$app" 2>/dev/null || true
-"$bin/tessary" --capture-now --dev-demo-selection --dev-selection-rect=300,180,640,360 \
-    >"$work/confirm.log" 2>&1 &
+DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/tessary" --capture-now --dev-demo-selection \
+    --dev-selection-rect=300,180,640,360 >"$work/confirm.log" 2>&1 &
 app=$!
 SW_PIDS+=($app)
 for _ in $(seq 100); do grep -q '覆盖层显示' "$work/confirm.log" && break; sleep 0.1; done
-# The virtual keyboard appears with the first wtype; a press before the overlay has the keyboard
-# focus goes nowhere, so Return is pressed again until it lands.
-for _ in $(seq 10); do
-    sleep 0.5
-    wtype -k Return
-    for _ in $(seq 10); do grep -q '写剪贴板' "$work/confirm.log" && break 2; sleep 0.1; done
-done
+# Each wtype creates a virtual keyboard with a keymap of its own; a key it sends at once is mostly
+# lost (here 1 of 6 reached the focused overlay), the same key 300 ms after the keyboard appeared
+# always lands (6 of 6): wtype pauses between creating the keyboard and pressing the key.
+wtype -s 300 -k Return
+for _ in $(seq 100); do grep -q '写剪贴板' "$work/confirm.log" && break; sleep 0.1; done
 grep -q '写剪贴板成功' "$work/confirm.log" || fail "Return did not confirm"
 sleep 0.5
 clip=$work/clip.png
@@ -107,13 +147,79 @@ echo "clipboard crop: $(identify -format '%wx%h' "$clip"), differing pixels: $di
 [ "$diff" = 0 ] || fail "clipboard crop differs"
 # The bytes pasted are the encoder's own (the same encoder writes saved files), not a re-encode.
 cmp -s "$clip" "$saved" || fail "the clipboard PNG is not the encoder's"
+# The second session came back with the stored token: the user was not asked again.
+grep -q 'persist_mode=2 restored' "$work/cast-portal.log" || fail "the second session asked the user again"
 
-# Two outputs of different scale. The portal returns one image of the whole desktop at the highest
-# scale, which the compositor renders the lower-scale output up into with a smoothing filter: that
-# output's crop is checked for placement (every pixel within the filter's reach of the truth, on
-# sharp blocks where an offset of one pixel would be off by the full contrast), the output at the
-# image's own scale for exactness. The first scripted selection lands on the first output; the
-# scales are then swapped so each scale is checked while the other output is up too.
+# Where no stream can run, the Screenshot portal gives the same pixels: on the desktop's own bus,
+# whose wlroots back end cannot cast here, and with the streams switched off.
+for mode in fallback off; do
+    kill "$app" && wait "$app" 2>/dev/null || true
+    out=$work/saved-$mode.png
+    TESSARY_WAYLAND_SCREENCAST=$([ $mode = off ] && echo 0 || echo 1) "$bin/tessary" --capture-now \
+        --dev-demo-selection --dev-selection-rect=300,180,640,360 --dev-auto-action=save \
+        --dev-save-to="$out" >"$work/$mode.log" 2>&1 &
+    app=$!
+    SW_PIDS+=($app)
+    sway_wait_for_file "$out" 30 || fail "$mode: nothing saved"
+    sleep 0.3
+    diff=$(sway_pixel_difference "$out" "$expected")
+    echo "saved crop (Screenshot portal, stream $mode): differing pixels: $diff"
+    [ "$diff" = 0 ] || fail "$mode: saved crop differs"
+    grep -q '性能：截图门户' "$work/$mode.log" || fail "$mode: the capture did not come from the Screenshot portal"
+done
+grep -q '屏幕录制：开始录制 .*改用截图门户' "$work/fallback.log" || fail "fallback: no line saying why"
+! grep -q '屏幕录制：' "$work/off.log" || fail "off: a stream was started"
+
+# Scrolling capture reads its frames from the stream: on a still backdrop every frame is the same
+# and the long image is the region itself. sway tiles the capture's frame window over the output,
+# so its outline and handles land in the frames' outer 8 pixels: the inside is compared.
+kill "$app" && wait "$app" 2>/dev/null || true
+long=$work/long.png
+DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/tessary" --capture-now --dev-demo-selection \
+    --dev-selection-rect=300,180,640,360 --dev-auto-action=scroll --dev-scroll-duration=2 \
+    --dev-scroll-out="$long" >"$work/scroll.log" 2>&1 &
+app=$!
+SW_PIDS+=($app)
+sway_wait_for_file "$long" 40 || fail "scroll: nothing delivered"
+sleep 0.3
+convert "$long" -shave 8x8 +repage PNG24:"$work/long-inside.png"
+convert "$expected" -shave 8x8 +repage PNG24:"$work/expected-inside.png"
+diff=$(sway_pixel_difference "$work/long-inside.png" "$work/expected-inside.png")
+echo "scrolling capture (stream): $(identify -format '%wx%h' "$long"), differing pixels inside the outline: $diff"
+[ "$diff" = 0 ] || fail "scroll: the long image is not the region"
+grep -q '滚动截图：完成，1 段' "$work/scroll.log" || fail "scroll: not one segment"
+! grep -q '滚动截图：抓帧失败' "$work/scroll.log" || fail "scroll: a frame grab failed"
+# Without a stream the capture stops at once and says why, delivering nothing.
+kill "$app" && wait "$app" 2>/dev/null || true
+TESSARY_WAYLAND_SCREENCAST=0 "$bin/tessary" --capture-now --dev-demo-selection \
+    --dev-selection-rect=300,180,640,360 --dev-auto-action=scroll --dev-scroll-duration=2 \
+    --dev-scroll-out="$work/long-refused.png" >"$work/scroll-refused.log" 2>&1 &
+app=$!
+SW_PIDS+=($app)
+for _ in $(seq 300); do grep -q '提示：Scrolling capture needs a screen-cast stream' "$work/scroll-refused.log" && break; sleep 0.1; done
+grep -q '提示：Scrolling capture needs a screen-cast stream' "$work/scroll-refused.log" || fail "scroll refused: no notice"
+sleep 3
+[ ! -e "$work/long-refused.png" ] || fail "scroll refused: something was delivered"
+[ "$(grep -c '滚动截图：抓帧失败' "$work/scroll-refused.log")" = 1 ] || fail "scroll refused: grabs went on after the refusal"
+echo "scrolling capture without a stream: $(grep '提示：Scrolling' "$work/scroll-refused.log" | head -n1 | cut -d' ' -f3-)"
+
+# The capture shortcut bound through a GlobalShortcuts portal: its Activated signal captures.
+kill "$app" && wait "$app" 2>/dev/null || true
+start_cast_portal 4000
+DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/tessary" >"$work/shortcut.log" 2>&1 &
+app=$!
+SW_PIDS+=($app)
+for _ in $(seq 200); do grep -q '覆盖层显示' "$work/shortcut.log" && break; sleep 0.1; done
+grep -q '覆盖层显示' "$work/shortcut.log" || fail "shortcut: no capture on Activated"
+grep -q 'bind shortcut: capture CTRL+ALT+a' "$work/cast-portal.log" || fail "shortcut: not bound as CTRL+ALT+a"
+grep -q '热键：已通过全局快捷键门户绑定 CTRL+ALT+a' "$work/shortcut.log" || fail "shortcut: no binding line"
+grep -q '热键=⌃⌥A' "$work/shortcut.log" || fail "shortcut: the startup line does not name the shortcut"
+echo "global shortcut: $(grep '热键：已通过' "$work/shortcut.log" | cut -d' ' -f3-); $(grep -c '^activated' "$work/cast-portal.log") press, overlay shown"
+wtype -s 300 -k Escape
+
+# Two outputs of different scale, one stream each: every output's own pixels, exact at either
+# scale. The first scripted selection lands on the first output; the scales are then swapped so
+# each scale is checked while the other output is up too.
 convert -size 48x48 xc:'#e63946' xc:'#1d3557' +append \( +clone -flop \) -append "$work/tile.png"
 blocks=$work/blocks.png
 convert -size 1920x1080 tile:"$work/tile.png" PNG24:"$blocks"
@@ -132,7 +238,8 @@ check_two_outputs() {
     grim -o HEADLESS-1 "$work/$name-truth.png"
     local out=$work/$name.png
     kill "$app" && wait "$app" 2>/dev/null || true
-    "$bin/tessary" --capture-now --dev-demo-selection --dev-selection-rect="$rect" \
+    start_cast_portal
+    DBUS_SESSION_BUS_ADDRESS=$castbus "$bin/tessary" --capture-now --dev-demo-selection --dev-selection-rect="$rect" \
         --dev-auto-action=save --dev-save-to="$out" >"$work/$name.log" 2>&1 &
     app=$!
     SW_PIDS+=($app)
@@ -156,12 +263,14 @@ check_two_outputs() {
     d=$(compare -fuzz "$fuzz" -metric AE "$out" "$work/$name-expected.png" null: 2>&1 || true)
     echo "$name: HEADLESS-1 at scale $scale, crop $(identify -format '%wx%h' "$out"), pixels differing by more than $fuzz: $d"
     [ "$d" = 0 ] || fail "$name: crop differs"
+    grep -q '屏幕录制：2 路流，覆盖屏幕 HEADLESS-1,HEADLESS-2' "$work/$name.log" || fail "$name: not one stream per output"
+    grep -q '性能：屏幕录制流取帧 .*（2 块屏幕）' "$work/$name.log" || fail "$name: the capture did not come from the streams"
 }
-check_two_outputs scale1 300,180,640,360 30%
+check_two_outputs scale1 300,180,640,360 0
 swaymsg output HEADLESS-1 scale 2 >/dev/null
 swaymsg output HEADLESS-2 scale 1 position 960 0 >/dev/null
 check_two_outputs scale2 150,90,320,180 0
-grep '性能：' "$log" | grep -E '截图门户|覆盖层显示' | tail -n 8
+grep '性能：' "$log" | grep -E '截图门户|屏幕录制流|覆盖层显示' | tail -n 12
 
 # Pin: an ordinary top-level window (Wayland lets no client keep itself on top or choose where it
 # goes); sway decides where it lands, shown here for the record.
@@ -186,20 +295,11 @@ def walk(node, output):
 walk(json.load(sys.stdin), None)' | tee "$work/pinned.txt"
 [ -s "$work/pinned.txt" ] || fail "the pinned window is not on screen"
 
-# Refusals, on a bus of our own where the portal cannot be started on demand.
+# Refusals, on our own bus without any portal, where none can be started on demand.
 kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
-cat >"$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:dir=$work</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-CONF
-dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus.address" &
-SW_PIDS+=($!)
-for _ in $(seq 50); do [ -s "$work/bus.address" ] && break; sleep 0.1; done
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus.address")
+kill "$cast" && wait "$cast" 2>/dev/null || true
+export DBUS_SESSION_BUS_ADDRESS=$castbus
 refuse() {
     local name=$1 pattern=$2 notice=$3 wait=$4
     local out=$work/refused-$name.png rlog=$work/refused-$name.log

@@ -111,3 +111,7 @@ HotKeyController::ApplyResult HotKeyController::apply(const HotKeyCombination& c
               QStringLiteral(" 已被其他应用占用，保持原有热键。"));
     return ApplyResult::conflict();
 }
+
+bool HotKeyController::handledByDesktop() const {
+    return m_backend.handledByDesktop();
+}

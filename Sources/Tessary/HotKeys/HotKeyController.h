@@ -56,6 +56,8 @@ public:
     std::optional<tessary::HotKeyCombination> active() const { return m_active; }
     // activate() registered the default because the stored choice was held elsewhere.
     bool fellBackToDefault() const { return m_fellBackToDefault; }
+    // Whether the desktop owns global shortcuts here (the user binds `tessary --capture-now` there).
+    bool handledByDesktop() const;
 
 Q_SIGNALS:
     // The capture hot key was pressed (main thread, on a later loop turn than the key event).

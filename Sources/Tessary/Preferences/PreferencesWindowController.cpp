@@ -458,6 +458,10 @@ QWidget* PreferencesWindowController::buildCapturePage() {
     messageLayout->addWidget(m_messageLabel, 1);
     m_messageRow->hide();
     hotKeyCard->addWidget(m_messageRow);
+    if (m_hotKeys.handledByDesktop()) {
+        showHotKeyMessage(QStringLiteral("info.circle"),
+                          L10n::text(QStringLiteral("prefs.hotkey.desktopBinding")));
+    }
     layout->addWidget(footer(L10n::text(QStringLiteral("prefs.capture.hotkeyFooter")),
                              L10n::text(QStringLiteral("prefs.hotkey.hint"))));
 

@@ -20,6 +20,8 @@
 namespace {
 
 constexpr double kResultPanelSeconds = 1.6;
+// Long enough to read why the capture could not run.
+constexpr double kRefusalSeconds = 5.0;
 
 QString okText(bool ok) {
     return ok ? QStringLiteral("成功") : QStringLiteral("失败");
@@ -107,6 +109,13 @@ void ScrollingCapture::begin(const tessary::Rect& selection, QScreen* screen, do
             weakPanel->showNotice(progress.notice);
         }
     };
+    refusal_.clear();
+    controller->onRefused = [self](const QString& reason) {
+        if (self) {
+            self->refusal_ = reason;
+            Log::info(QStringLiteral("提示：") + reason);
+        }
+    };
     controller->onFinish = [self](const QList<QImage>& segments) {
         if (self) {
             self->finishCapture(segments);
@@ -162,7 +171,12 @@ void ScrollingCapture::finishCapture(const QList<QImage>& segments) {
     delete frameWindow_.data();
     QPointer<ScrollingCapturePanel> panel = panel_;
     if (segments.isEmpty()) {
-        delete panel.data();
+        if (panel && !refusal_.isEmpty()) {
+            panel->show();
+            panel->presentProblem(refusal_, kRefusalSeconds);
+        } else {
+            delete panel.data();
+        }
         Q_EMIT endedWithoutResult();
         return;
     }

@@ -61,6 +61,8 @@ private:
     QPointer<ScrollingCapturePanel> panel_;
     QPointer<ScrollingSelectionFrameWindow> frameWindow_;
     QPointer<ScrollAlignmentWindow> alignmentWindow_;
+    // Why the platform refused the running capture's grabs, for the panel.
+    QString refusal_;
     int hideCount_ = 0;
     qint64 hiddenMs_ = 0;
     QElapsedTimer hiddenSince_;

@@ -172,6 +172,17 @@ void ScrollingCaptureController::grabAndConsume() {
         frame = capture_.grabRegion(nativeRegion_);
     } catch (const PlatformError& e) {
         Log::error(QStringLiteral("滚动截图：抓帧失败：") + e.description());
+        if (e.kind() == PlatformError::Kind::refused) {
+            if (afterGrab) {
+                afterGrab();
+            }
+            // Asking again every period would only fail again.
+            if (onRefused) {
+                onRefused(e.description());
+            }
+            stop();
+            return;
+        }
     }
     if (afterGrab) {
         afterGrab();

@@ -50,6 +50,9 @@ public:
     std::function<void(const QImage&)> onStrip;
     std::function<void(const tessary::ScrollingProgress&)> onProgress;
     std::function<void(const QList<QImage>&)> onFinish;
+    // The platform turned a grab down for good (no way to read the screen here): the capture stops
+    // with what it has; this comes first with the reason, for the user.
+    std::function<void(const QString&)> onRefused;
     // Asked before each screen grab; true means a window of ours was hidden off the region and the grab
     // waits for the desktop to repaint under it. `afterGrab` then shows it again.
     std::function<bool()> beforeGrab;

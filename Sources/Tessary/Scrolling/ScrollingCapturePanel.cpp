@@ -138,6 +138,13 @@ void ScrollingCapturePanel::showNotice(std::optional<tessary::ScrollingNotice> n
                      L10n::text(QString::fromLatin1(tessary::noticeKey(*notice))));
 }
 
+void ScrollingCapturePanel::presentProblem(const QString& text, double seconds) {
+    presentResult(text, seconds);
+    if (notice_) {
+        notice_->setText(QStringLiteral("\u26A0\uFE0E ") + text);
+    }
+}
+
 void ScrollingCapturePanel::presentResult(const QString& text, double seconds) {
     if (notice_) {
         notice_->setText(QStringLiteral("\u2713 ") + text);

@@ -31,6 +31,8 @@ public:
     void showNotice(std::optional<tessary::ScrollingNotice> notice);
     // Shows the final message and closes the panel `seconds` later.
     void presentResult(const QString& text, double seconds);
+    // The same for a capture that could not run, with the reason.
+    void presentProblem(const QString& text, double seconds);
 
     ScrollingPreviewStripView* preview() const { return preview_; }
     QString statusText() const;

@@ -29,13 +29,17 @@ sway_start() {
     echo "sway did not start"; cat "$work/sway.log"; return 1
 }
 
-# sway_start_portals WORK: pipewire, the wlroots back end and the portal front end.
+# sway_start_portals WORK: pipewire with its session manager (which links a screen-cast stream to
+# its consumer), the wlroots back end and the portal front end.
 sway_start_portals() {
     local work=$1
     dbus-update-activation-environment WAYLAND_DISPLAY XDG_RUNTIME_DIR XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland
     pipewire >"$work/pipewire.log" 2>&1 &
     SW_PIDS+=($!)
-    sleep 0.5
+    sleep 0.3
+    wireplumber >"$work/wireplumber.log" 2>&1 &
+    SW_PIDS+=($!)
+    sleep 0.3
     /usr/libexec/xdg-desktop-portal-wlr >"$work/portal-wlr.log" 2>&1 &
     SW_PIDS+=($!)
     /usr/libexec/xdg-desktop-portal -r >"$work/portal.log" 2>&1 &

@@ -1,10 +1,13 @@
 #include "Platform/Wayland/PortalRequest.h"
 
+#include <QCoroDBusPendingCall>
+#include <QCoroSignal>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -41,6 +44,7 @@ void PortalRequest::onResponse(uint response, const QVariantMap& results) {
     if (m_loop) {
         m_loop->quit();
     }
+    Q_EMIT answered();
 }
 
 PortalRequest::Answer PortalRequest::run(QDBusMessage call, QVariantMap options, int timeoutMs) {
@@ -101,6 +105,61 @@ PortalRequest::Answer PortalRequest::run(QDBusMessage call, QVariantMap options,
         return {Outcome::timedOut, {}, {}};
     }
     return *request.m_answer;
+}
+
+QCoro::Task<PortalRequest::Answer> PortalRequest::ask(QDBusMessage call, QVariantMap options, int timeoutMs) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        co_return Answer{Outcome::missing, {}, QStringLiteral("no session bus")};
+    }
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const QString token =
+        QStringLiteral("tessary%1").arg(QRandomGenerator::global()->generate64() & 0xffffffffffffULL, 0, 16);
+    const QString path = requestPath(bus, token);
+    PortalRequest request;
+    if (!bus.connect(QString::fromLatin1(service), path, kRequestInterface, QStringLiteral("Response"),
+                     &request, SLOT(onResponse(uint, QVariantMap)))) {
+        co_return Answer{Outcome::failed, {}, QStringLiteral("cannot subscribe to ") + path};
+    }
+    QString handle;
+    const auto unsubscribe = qScopeGuard([&] {
+        bus.disconnect(QString::fromLatin1(service), path, kRequestInterface, QStringLiteral("Response"),
+                       &request, SLOT(onResponse(uint, QVariantMap)));
+        if (!handle.isEmpty() && handle != path) {
+            bus.disconnect(QString::fromLatin1(service), handle, kRequestInterface,
+                           QStringLiteral("Response"), &request, SLOT(onResponse(uint, QVariantMap)));
+        }
+    });
+    options.insert(QStringLiteral("handle_token"), token);
+    QList<QVariant> arguments = call.arguments();
+    arguments.append(options);
+    call.setArguments(arguments);
+
+    const QDBusMessage reply = co_await bus.asyncCall(call, timeoutMs);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        co_return Answer{isMissing(reply.errorName()) ? Outcome::missing : Outcome::failed,
+                         {},
+                         reply.errorName() + QStringLiteral(": ") + reply.errorMessage()};
+    }
+    handle = reply.arguments().value(0).value<QDBusObjectPath>().path();
+    if (!handle.isEmpty() && handle != path) {
+        bus.connect(QString::fromLatin1(service), handle, kRequestInterface, QStringLiteral("Response"),
+                    &request, SLOT(onResponse(uint, QVariantMap)));
+    }
+    if (!request.m_answer) {
+        const auto left = std::max<qint64>(1, timeoutMs - elapsed.elapsed());
+        co_await qCoro(&request, &PortalRequest::answered, std::chrono::milliseconds(left));
+    }
+    if (!request.m_answer) {
+        if (!handle.isEmpty()) {
+            bus.call(QDBusMessage::createMethodCall(QString::fromLatin1(service), handle, kRequestInterface,
+                                                    QStringLiteral("Close")),
+                     QDBus::NoBlock);
+        }
+        co_return Answer{Outcome::timedOut, {}, {}};
+    }
+    co_return *request.m_answer;
 }
 
 bool PortalRequest::offers(const QString& interface, int timeoutMs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoroTask>
 #include <QObject>
 #include <QVariantMap>
 
@@ -30,9 +31,14 @@ public:
     // `call` is the method call without its options; `handle_token` is added to `options`, which are
     // its last argument. Gives up after `timeoutMs` without an answer.
     static Answer run(QDBusMessage call, QVariantMap options, int timeoutMs);
+    // The same without a nested event loop, for flows of several requests that must not block.
+    static QCoro::Task<Answer> ask(QDBusMessage call, QVariantMap options, int timeoutMs);
 
     // Whether the portal offers `interface` now (the portal is started on demand by the bus).
     static bool offers(const QString& interface, int timeoutMs);
+
+Q_SIGNALS:
+    void answered();
 
 private:
     PortalRequest() = default;

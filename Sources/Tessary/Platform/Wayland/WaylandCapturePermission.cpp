@@ -9,7 +9,8 @@ constexpr int kProbeTimeoutMs = 3000;
 } // namespace
 
 bool WaylandCapturePermission::preflight() {
-    return PortalRequest::offers(QStringLiteral("org.freedesktop.portal.Screenshot"), kProbeTimeoutMs);
+    return PortalRequest::offers(QStringLiteral("org.freedesktop.portal.Screenshot"), kProbeTimeoutMs) ||
+           PortalRequest::offers(QStringLiteral("org.freedesktop.portal.ScreenCast"), kProbeTimeoutMs);
 }
 
 std::optional<QString> WaylandCapturePermission::unavailableReason() {

@@ -2,8 +2,8 @@
 
 #include "Platform/CapturePermission.h"
 
-// On Wayland the desktop decides per request, through its Screenshot portal: access counts as
-// granted while the portal exists, and a refusal shows up when a capture asks.
+// On Wayland the desktop decides per request, through its Screenshot or ScreenCast portal: access
+// counts as granted while either exists, and a refusal shows up when a capture asks.
 class WaylandCapturePermission : public CapturePermission {
 public:
     bool preflight() override;

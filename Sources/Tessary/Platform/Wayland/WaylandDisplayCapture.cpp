@@ -4,7 +4,9 @@
 #include "Foundation/Log.h"
 #include "Platform/DisplayImageFit.h"
 #include "Platform/PlatformError.h"
+#include "Platform/Wayland/PipeWireScreenStreams.h"
 #include "Platform/Wayland/PortalRequest.h"
+#include "Platform/Wayland/ScreenCastSession.h"
 #include "TessaryCore/CompositeImageLayout.h"
 
 #include <QDBusMessage>
@@ -17,6 +19,7 @@
 #include <QImageReader>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 #include <unistd.h>
@@ -129,15 +132,76 @@ bool WaylandDisplayCapture::isDisposable(const QString& path, const QDateTime& r
     return false;
 }
 
+WaylandDisplayCapture::WaylandDisplayCapture(bool screenCast)
+    : m_cast(screenCast ? std::make_unique<ScreenCastSession>() : nullptr) {}
+
+WaylandDisplayCapture::~WaylandDisplayCapture() = default;
+
+void WaylandDisplayCapture::startStreamIfAllowed() {
+    if (!m_cast) {
+        return;
+    }
+    // From the event loop: the caller may be constructing the application still.
+    QTimer::singleShot(0, m_cast.get(), [cast = m_cast.get()] {
+        if (ScreenCastSession::hasRestoreToken()) {
+            cast->start();
+        }
+    });
+}
+
 QList<CapturableDisplay> WaylandDisplayCapture::displays() {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    qreal highest = 1;
+    for (const QScreen* screen : screens) {
+        highest = std::max(highest, screen->devicePixelRatio());
+    }
     QList<CapturableDisplay> result;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        result.append({screen->name(), screen->geometry()});
+    for (const QScreen* screen : screens) {
+        const QRect g = screen->geometry();
+        const qreal scale = screen->devicePixelRatio();
+        result.append({screen->name(), QRect(qRound(g.x() * highest), qRound(g.y() * highest),
+                                             qRound(g.width() * scale), qRound(g.height() * scale))});
     }
     return result;
 }
 
 QList<QImage> WaylandDisplayCapture::grab(const QList<DisplayGrabRequest>& requests) {
+    if (std::optional<QList<QImage>> images = grabFromStream(requests)) {
+        return *images;
+    }
+    return grabFromPortal(requests);
+}
+
+std::optional<QList<QImage>>
+WaylandDisplayCapture::grabFromStream(const QList<DisplayGrabRequest>& requests) {
+    if (!m_cast) {
+        return std::nullopt;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    m_cast->start();
+    // A session that is being started (or asking the user) gets the portal's own allowance.
+    if (!m_cast->waitUntilReady(responseTimeoutMs + 2'000)) {
+        return std::nullopt;
+    }
+    QList<QImage> images;
+    for (const DisplayGrabRequest& request : requests) {
+        const qsizetype stream = m_cast->streamFor(request.display.name);
+        const QImage frame = stream < 0 ? QImage() : m_cast->streams()->latestFrame(stream);
+        if (frame.isNull()) {
+            Log::info(QStringLiteral("屏幕录制：屏幕 ") + request.display.name +
+                      QStringLiteral(" 没有录制流，这次改用截图门户。"));
+            return std::nullopt;
+        }
+        images.append(fitScreen(frame, request.pixelSize));
+    }
+    Log::info(QStringLiteral("性能：屏幕录制流取帧 ") +
+              QString::number(double(timer.nsecsElapsed()) / 1e6, 'f', 1) + QStringLiteral(" ms（") +
+              QString::number(images.size()) + QStringLiteral(" 块屏幕）。"));
+    return images;
+}
+
+QList<QImage> WaylandDisplayCapture::grabFromPortal(const QList<DisplayGrabRequest>& requests) {
     QElapsedTimer timer;
     timer.start();
     const QDateTime requestedAt = QDateTime::currentDateTime();
@@ -189,6 +253,24 @@ QList<QImage> WaylandDisplayCapture::grab(const QList<DisplayGrabRequest>& reque
     return images;
 }
 
-QImage WaylandDisplayCapture::grabRegion(const QRect&) {
-    throw PlatformError(L10n::text(QStringLiteral("scroll.error.unavailableOnWayland")));
+QImage WaylandDisplayCapture::grabRegion(const QRect& nativePixels) {
+    const QList<CapturableDisplay> all = displays();
+    const auto display = std::find_if(all.cbegin(), all.cend(), [&](const CapturableDisplay& d) {
+        return d.nativeGeometry.contains(nativePixels.center());
+    });
+    if (m_cast && display != all.cend()) {
+        m_cast->start();
+        if (m_cast->waitUntilReady(responseTimeoutMs + 2'000)) {
+            const qsizetype stream = m_cast->streamFor(display->name);
+            const QImage region =
+                stream < 0 ? QImage()
+                           : m_cast->streams()->latestRegion(
+                                 stream, nativePixels.translated(-display->nativeGeometry.topLeft()));
+            if (!region.isNull()) {
+                return region;
+            }
+        }
+    }
+    throw PlatformError(L10n::text(QStringLiteral("scroll.error.unavailableOnWayland")),
+                        PlatformError::Kind::refused);
 }

@@ -42,7 +42,8 @@ public:
 } // namespace
 
 struct WaylandPlatform::Services {
-    WaylandDisplayCapture displayCapture;
+    WaylandDisplayCapture displayCapture{qEnvironmentVariable("TESSARY_WAYLAND_SCREENCAST") !=
+                                         QLatin1String("0")};
     WaylandWindowList windowList;
     WaylandFrontmostWindow frontmostWindow;
     WaylandCapturePermission capturePermission;
@@ -50,7 +51,10 @@ struct WaylandPlatform::Services {
     WaylandSystemShortcuts systemShortcuts;
 };
 
-WaylandPlatform::WaylandPlatform() : m_services(std::make_unique<Services>()) {}
+WaylandPlatform::WaylandPlatform() : m_services(std::make_unique<Services>()) {
+    // Once allowed, the stream runs from launch: a capture then only copies the newest frames.
+    m_services->displayCapture.startStreamIfAllowed();
+}
 WaylandPlatform::~WaylandPlatform() = default;
 
 DisplayCapture& WaylandPlatform::displayCapture() {
