@@ -296,6 +296,15 @@ void ScreenCastSession::onClosed() {
     setState(State::idle);
 }
 
+void ScreenCastSession::pause() {
+    if (m_state != State::running) {
+        return;
+    }
+    Log::info(QStringLiteral("屏幕录制：一段时间没有截图，先结束录制会话（下次截图时恢复）。"));
+    stop();
+    setState(State::idle);
+}
+
 void ScreenCastSession::stop() {
     m_streams.reset();
     m_screens.clear();

@@ -28,6 +28,8 @@ public:
     // Runs the event loop (user input held back) until every stream has a frame or the session
     // failed, at most `timeoutMs`. True when frames are there.
     bool waitUntilReady(int timeoutMs);
+    // Ends a running session for now; start() restores it with the stored token, without asking.
+    void pause();
     // The stream showing the screen named `screenName`, or -1.
     qsizetype streamFor(const QString& screenName) const { return m_screens.value(screenName, -1); }
     const PipeWireScreenStreams* streams() const { return m_streams.get(); }

@@ -133,7 +133,17 @@ bool WaylandDisplayCapture::isDisposable(const QString& path, const QDateTime& r
 }
 
 WaylandDisplayCapture::WaylandDisplayCapture(bool screenCast)
-    : m_cast(screenCast ? std::make_unique<ScreenCastSession>() : nullptr) {}
+    : m_cast(screenCast ? std::make_unique<ScreenCastSession>() : nullptr),
+      m_idle(std::make_unique<QTimer>()) {
+    m_idle->setSingleShot(true);
+    if (m_cast) {
+        QObject::connect(m_idle.get(), &QTimer::timeout, m_cast.get(), &ScreenCastSession::pause);
+    }
+}
+
+void WaylandDisplayCapture::keepStreamAwhile() {
+    m_idle->start(streamIdleMs);
+}
 
 WaylandDisplayCapture::~WaylandDisplayCapture() = default;
 
@@ -147,6 +157,7 @@ void WaylandDisplayCapture::startStreamIfAllowed() {
             cast->start();
         }
     });
+    keepStreamAwhile();
 }
 
 QList<CapturableDisplay> WaylandDisplayCapture::displays() {
@@ -195,6 +206,7 @@ WaylandDisplayCapture::grabFromStream(const QList<DisplayGrabRequest>& requests)
         }
         images.append(fitScreen(frame, request.pixelSize));
     }
+    keepStreamAwhile();
     Log::info(QStringLiteral("性能：屏幕录制流取帧 ") +
               QString::number(double(timer.nsecsElapsed()) / 1e6, 'f', 1) + QStringLiteral(" ms（") +
               QString::number(images.size()) + QStringLiteral(" 块屏幕）。"));
@@ -267,6 +279,7 @@ QImage WaylandDisplayCapture::grabRegion(const QRect& nativePixels) {
                            : m_cast->streams()->latestRegion(
                                  stream, nativePixels.translated(-display->nativeGeometry.topLeft()));
             if (!region.isNull()) {
+                keepStreamAwhile();
                 return region;
             }
         }

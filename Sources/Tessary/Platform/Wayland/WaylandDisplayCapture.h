@@ -6,6 +6,7 @@
 #include <optional>
 
 class QDateTime;
+class QTimer;
 class ScreenCastSession;
 
 // Displays are Qt's screens. A grab takes the newest frame of each screen from a running
@@ -17,6 +18,9 @@ class WaylandDisplayCapture : public DisplayCapture {
 public:
     // How long the portal may take to answer, including a first-time access prompt.
     static constexpr int responseTimeoutMs = 20'000;
+    // How long a screen-cast session outlives the last grab. Desktops show that the screen is being
+    // shared while one runs, so it must not run for the whole life of a tray program.
+    static constexpr int streamIdleMs = 5 * 60'000;
 
     // `screenCast` false leaves the Screenshot portal as the only way (TESSARY_WAYLAND_SCREENCAST=0).
     explicit WaylandDisplayCapture(bool screenCast = true);
@@ -41,5 +45,9 @@ private:
     std::optional<QList<QImage>> grabFromStream(const QList<DisplayGrabRequest>& requests);
     QList<QImage> grabFromPortal(const QList<DisplayGrabRequest>& requests);
 
+    // The session was used just now: it stays for another streamIdleMs.
+    void keepStreamAwhile();
+
     std::unique_ptr<ScreenCastSession> m_cast;
+    std::unique_ptr<QTimer> m_idle;
 };
