@@ -61,12 +61,26 @@ void TranslationTextLayer::setTranslation(const TypesetTranslation& translation,
         view->show();
         m_views.push_back(view);
     }
+    updateMask();
+}
+
+void TranslationTextLayer::setClip(const QRect& clip) {
+    m_clip = clip;
+    updateMask();
+}
+
+void TranslationTextLayer::updateMask() {
     // Only the words take presses; everywhere else they go straight to the canvas (a press that
-    // the layer merely passed on would leave the rest of the drag with the layer).
+    // the layer merely passed on would leave the rest of the drag with the layer). The mask also
+    // clips what the views paint.
     QRegion words;
     for (const QTextEdit* view : m_views) {
         words += view->geometry();
     }
+    if (m_clip) {
+        words &= *m_clip;
+    }
+    // An empty mask would mean no mask at all.
     setMask(words.isEmpty() ? QRegion(0, 0, 1, 1) : words);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 class QTextEdit;
@@ -21,6 +22,10 @@ public:
     void setTranslation(const TypesetTranslation& translation, double canvasHeight);
     void clear();
 
+    // Only the part of the words inside `clip` (widget pixels) shows and takes presses: the canvas
+    // shows a translation only within the selection, wherever the selection has moved to.
+    void setClip(const QRect& clip);
+
     // With selection off (a drawing tool is active) the layer lets every click through to the
     // canvas and nothing can be selected.
     bool isSelectionEnabled() const { return m_selectionEnabled; }
@@ -33,7 +38,9 @@ public:
 private:
     void copySelection() const;
     void applySelectionEnabled(QTextEdit* view);
+    void updateMask();
 
     std::vector<QTextEdit*> m_views;
     bool m_selectionEnabled = true;
+    std::optional<QRect> m_clip;
 };

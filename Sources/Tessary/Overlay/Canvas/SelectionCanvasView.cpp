@@ -245,6 +245,7 @@ void SelectionCanvasView::selectionChanged(const std::optional<Rect>& before) {
     qrPayloads_.clear();
     bars_->setQRAvailable(false);
     hideNotice();
+    translation_.setClip(selection());
     refreshCutout();
     invalidate(SG::selectionChangeDirtyRect(before, selection(), bounds()));
 }
@@ -305,6 +306,7 @@ void SelectionCanvasView::setQRPayloads(const QStringList& payloads) {
 
 void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation) {
     translation_.setSelectionEnabled(!activeTool());
+    translation_.setClip(selection());
     translation_.setOverlay(std::move(translation), captured_.image, bounds(), this,
                             TranslationSettings::selectableText());
     updateBarState();

@@ -35,6 +35,10 @@ public:
                     const tessary::Rect& bounds, QWidget* canvas, bool selectableText);
     void clear();
 
+    // What shows of the translation on screen is clipped to the selection (points, y up); the
+    // blocks stay over the source text they translate.
+    void setClip(const std::optional<tessary::Rect>& selection);
+
     // Text can be selected only while no drawing tool is armed.
     void setSelectionEnabled(bool enabled);
 
@@ -43,9 +47,12 @@ public:
 
 private:
     void removeTextLayer();
+    void applyClip();
 
     std::optional<tessary::TranslationOverlay> overlay_;
     TypesetTranslation typeset_;
     QPointer<TranslationTextLayer> textLayer_;
     bool selectionEnabled_ = true;
+    std::optional<tessary::Rect> clip_;
+    double canvasHeight_ = 0;
 };
