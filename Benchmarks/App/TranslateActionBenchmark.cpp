@@ -5,12 +5,10 @@
 #include "Overlay/Session/TranslationSession.h"
 #include "Recognition/DocumentLayoutRecognizer.h"
 #include "Recognition/TextRecognizer.h"
-#include "Translation/TranslationEngine.h"
+#include "TranslationBenchmarkSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFont>
-#include <QPainter>
 #include <QThread>
 #include <QTimer>
 
@@ -22,47 +20,12 @@
 
 namespace {
 
-class ImmediateEngine : public TranslationEngine {
-public:
-    tessary::TranslationEngineKind kind() const override { return tessary::TranslationEngineKind::deepseek; }
-    QCoro::Task<QStringList> translate(QStringList texts, QString, TranslationCancellation) override {
-        QStringList answers;
-        for (qsizetype i = 0; i < texts.size(); ++i) {
-            answers.push_back(QStringLiteral("设置项第 %1 段的译文").arg(i + 1));
-        }
-        co_return answers;
-    }
-};
+using TranslationBenchmark::ImmediateEngine;
 
 // A 1000 × 600 display of UI text in twelve paragraphs.
 CapturedDisplay uiDisplay() {
-    QImage image(1000, 600, QImage::Format_RGB32);
-    image.fill(QColor(0xF2, 0xF3, 0xF5));
-    QPainter painter(&image);
-    painter.setPen(QColor(0x20, 0x22, 0x25));
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(16);
-    painter.setFont(font);
-    const char* lines[] = {"General settings for every display",
-                           "Choose how windows look on every screen you connect.",
-                           "Automatic updates are checked once a day",
-                           "Save screenshots to the folder you pick below",
-                           "Ask where to save each time a picture is taken",
-                           "Show the magnifier while the selection is made",
-                           "Play a sound when a capture is copied",
-                           "Translate into the language of the system",
-                           "Keep pinned images above other windows",
-                           "Start the program when you sign in",
-                           "Use the same hot key on every keyboard layout",
-                           "Reset all settings to their defaults"};
-    int y = 40;
-    for (const char* line : lines) {
-        painter.drawText(QPoint(40, y), QString::fromUtf8(line));
-        y += 46;
-    }
-    painter.end();
     CapturedDisplay display;
-    display.image = image;
+    display.image = TranslationBenchmark::uiPage(16);
     display.frame = {0, 0, 1000, 600};
     display.geometry = QRect(0, 0, 1000, 600);
     return display;
