@@ -20,6 +20,11 @@ public:
     // Replaces the views with one per layout. `canvasHeight`: the canvas's height in points (the
     // layouts are y up; the widget is y down).
     void setTranslation(const TypesetTranslation& translation, double canvasHeight);
+    // Loads the faces the views of a translation into `language` will use. Fonts load per thread,
+    // and the first view to lay out its words would otherwise load them within the turn that
+    // shows the translation: call it on the main thread in a turn of its own, while the
+    // translation runs.
+    static void prepareFonts(const QString& language);
     void clear();
 
     // Only the part of the words inside `clip` (widget pixels) shows and takes presses: the canvas

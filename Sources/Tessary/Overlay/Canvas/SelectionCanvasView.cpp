@@ -304,11 +304,12 @@ void SelectionCanvasView::setQRPayloads(const QStringList& payloads) {
     bars_->setQRAvailable(!payloads.isEmpty());
 }
 
-void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation) {
+void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation,
+                                         std::optional<TypesetTranslation> typeset) {
     translation_.setSelectionEnabled(!activeTool());
     translation_.setClip(selection());
     translation_.setOverlay(std::move(translation), captured_.image, bounds(), this,
-                            TranslationSettings::selectableText());
+                            TranslationSettings::selectableText(), std::move(typeset));
     updateBarState();
     update();
 }

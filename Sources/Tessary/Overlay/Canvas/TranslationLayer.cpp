@@ -18,11 +18,17 @@ TranslationTextLayer* TranslationLayer::textLayer() const {
 
 void TranslationLayer::setOverlay(std::optional<tessary::TranslationOverlay> overlay,
                                   const QImage& displayImage, const tessary::Rect& bounds, QWidget* canvas,
-                                  bool selectableText) {
+                                  bool selectableText, std::optional<TypesetTranslation> typeset) {
     removeTextLayer();
     canvasHeight_ = bounds.height;
     overlay_ = std::move(overlay);
-    typeset_ = overlay_ ? Typesetter::typeset(*overlay_, displayImage, bounds) : TypesetTranslation{};
+    if (!overlay_) {
+        typeset_ = {};
+    } else if (typeset) {
+        typeset_ = std::move(*typeset);
+    } else {
+        typeset_ = Typesetter::typeset(*overlay_, displayImage, bounds);
+    }
     if (!selectableText || typeset_.isEmpty() || !canvas) {
         return;
     }

@@ -30,9 +30,11 @@ public:
     TranslationTextLayer* textLayer() const;
 
     // Typesets `overlay` against the frozen `displayImage`, which shows the canvas area `bounds`
-    // (points, y up); with `selectableText` the words go into a text layer over `canvas`.
+    // (points, y up), unless `typeset` already holds that; with `selectableText` the words go into
+    // a text layer over `canvas`.
     void setOverlay(std::optional<tessary::TranslationOverlay> overlay, const QImage& displayImage,
-                    const tessary::Rect& bounds, QWidget* canvas, bool selectableText);
+                    const tessary::Rect& bounds, QWidget* canvas, bool selectableText,
+                    std::optional<TypesetTranslation> typeset = std::nullopt);
     void clear();
 
     // What shows of the translation on screen is clipped to the selection (points, y up); the
