@@ -5,12 +5,10 @@
 #include "Overlay/Session/TranslationSession.h"
 #include "Recognition/DocumentLayoutRecognizer.h"
 #include "Recognition/TextRecognizer.h"
-#include "Translation/TranslationEngine.h"
+#include "TranslationBenchmarkSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFont>
-#include <QPainter>
 #include <QThread>
 #include <QTimer>
 
@@ -18,83 +16,76 @@
 #include <qcoro/qcorotask.h>
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
 
 namespace {
 
-class ImmediateEngine : public TranslationEngine {
-public:
-    tessary::TranslationEngineKind kind() const override { return tessary::TranslationEngineKind::deepseek; }
-    QCoro::Task<QStringList> translate(QStringList texts, QString, TranslationCancellation) override {
-        QStringList answers;
-        for (qsizetype i = 0; i < texts.size(); ++i) {
-            answers.push_back(QStringLiteral("设置项第 %1 段的译文").arg(i + 1));
-        }
-        co_return answers;
-    }
-};
+using TranslationBenchmark::ImmediateEngine;
 
 // A 1000 × 600 display of UI text in twelve paragraphs.
 CapturedDisplay uiDisplay() {
-    QImage image(1000, 600, QImage::Format_RGB32);
-    image.fill(QColor(0xF2, 0xF3, 0xF5));
-    QPainter painter(&image);
-    painter.setPen(QColor(0x20, 0x22, 0x25));
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(16);
-    painter.setFont(font);
-    const char* lines[] = {"General settings for every display",
-                           "Choose how windows look on every screen you connect.",
-                           "Automatic updates are checked once a day",
-                           "Save screenshots to the folder you pick below",
-                           "Ask where to save each time a picture is taken",
-                           "Show the magnifier while the selection is made",
-                           "Play a sound when a capture is copied",
-                           "Translate into the language of the system",
-                           "Keep pinned images above other windows",
-                           "Start the program when you sign in",
-                           "Use the same hot key on every keyboard layout",
-                           "Reset all settings to their defaults"};
-    int y = 40;
-    for (const char* line : lines) {
-        painter.drawText(QPoint(40, y), QString::fromUtf8(line));
-        y += 46;
-    }
-    painter.end();
     CapturedDisplay display;
-    display.image = image;
+    display.image = TranslationBenchmark::uiPage(16);
     display.frame = {0, 0, 1000, 600};
     display.geometry = QRect(0, 0, 1000, 600);
     return display;
 }
 
-// One press on `canvas`; returns the longest stall of the main thread in milliseconds.
-double pressAndWait(SelectionCanvasView& canvas, TranslationSession& session) {
-    QElapsedTimer sinceTurn;
-    double longest = 0;
+// Time since the main thread last turned its event loop: on the wall clock, and on its own CPU
+// clock. A wall stall with little CPU time is the thread waiting for a core (the machine's other
+// work), not work of its own.
+class StallProbe {
+public:
+    void restart() {
+        wall_.restart();
+        cpuAtTurn_ = threadCpuMs();
+    }
+    // At a turn of the loop (or the end of a stretch of work): records the stretch since the last.
+    void turn() {
+        longestWall_ = std::max(longestWall_, double(wall_.nsecsElapsed()) / 1e6);
+        longestCpu_ = std::max(longestCpu_, threadCpuMs() - cpuAtTurn_);
+        restart();
+    }
+    double longestWallMs() const { return longestWall_; }
+    double longestCpuMs() const { return longestCpu_; }
+
+private:
+    static double threadCpuMs() {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    }
+    QElapsedTimer wall_;
+    double cpuAtTurn_ = 0;
+    double longestWall_ = 0;
+    double longestCpu_ = 0;
+};
+
+// One press on `canvas`; records the main thread's longest stretches without a turn in `probe`.
+void pressAndWait(SelectionCanvasView& canvas, TranslationSession& session, StallProbe& probe) {
     QTimer ticker;
     ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, double(sinceTurn.nsecsElapsed()) / 1e6);
-        sinceTurn.restart();
-    });
+    QObject::connect(&ticker, &QTimer::timeout, [&] { probe.turn(); });
     ticker.start();
-    sinceTurn.start();
+    probe.restart();
     session.toggle(&canvas, canvas.captureOutput(ToolKind::translate));
     while (session.isRunning()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::usleep(200);
     }
-    // The overlay reaches the screen with the next paint.
+    // The run may end within the turn that showed the overlay.
+    probe.turn();
+    // The overlay reaches the screen with the next paint, which the main thread does too.
     canvas.repaint();
-    return longest;
+    probe.turn();
 }
 
 void run(benchmark::State& state, bool cold) {
     const CapturedDisplay display = uiDisplay();
     std::unique_ptr<TextRecognizer> recognizer;
     std::size_t blocks = 0;
-    double stall = 0;
+    StallProbe probe;
     for (auto _ : state) {
         state.PauseTiming();
         if (cold || !recognizer) {
@@ -106,19 +97,24 @@ void run(benchmark::State& state, bool cold) {
         }
         SelectionCanvasView canvas(display, {});
         canvas.resize(1000, 600);
+        canvas.show();
         canvas.setSelection(tessary::Rect{0, 0, 1000, 600});
         canvas.showBars();
+        // On screen and painted before the press, as the user sees it.
+        canvas.repaint();
+        QCoreApplication::processEvents();
         TranslationSession session(*recognizer, std::nullopt);
         session.setEngineFactory(
             [](tessary::TranslationEngineKind) { return std::make_shared<ImmediateEngine>(); });
         state.ResumeTiming();
-        stall = std::max(stall, pressAndWait(canvas, session));
+        pressAndWait(canvas, session, probe);
         state.PauseTiming();
         blocks = canvas.translation() ? canvas.translation()->coveringBlocks().size() : 0;
         state.ResumeTiming();
     }
     state.counters["blocks"] = double(blocks);
-    state.counters["longestStallMs"] = stall;
+    state.counters["longestStallMs"] = probe.longestWallMs();
+    state.counters["longestStallCpuMs"] = probe.longestCpuMs();
 }
 
 void BM_TranslateClickToOverlayWarm(benchmark::State& state) {

@@ -3,6 +3,7 @@
 #include "OverlayTestSupport.h"
 #include "RenderedText.h"
 
+#include "Foundation/CoordinateSpace.h"
 #include "Foundation/L10n.h"
 #include "Overlay/Bars/NoticeBarView.h"
 #include "Overlay/Bars/ToolButton.h"
@@ -11,10 +12,12 @@
 #include "Recognition/TextRecognizer.h"
 #include "Translation/DeepSeekTranslationEngine.h"
 #include "Translation/TranslationProgressPanel.h"
+#include "Translation/TranslationTextLayer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -142,4 +145,48 @@ TEST(TranslationSession, FailuresShowTheirReasonAndCancelledRunsNeverDeliver) {
     spin(3000);
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_FALSE(f.canvas.translation().has_value());
+}
+
+TEST(TranslationSession, SelectableWordsShowOnlyInsideTheSelectionAfterItChanges) {
+    LoopbackChatServer server;
+    server.script({answer({QStringLiteral("将图片存为 PNG"), QStringLiteral("打开设置")})});
+    Fixture f(server);
+    f.canvas.resize(600, 200);
+    f.press();
+    ASSERT_TRUE(spinUntil([&] { return !f.session.isRunning(); }, 30000));
+    const TranslationTextLayer* layer = f.canvas.translationLayer().textLayer();
+    ASSERT_NE(layer, nullptr) << "selectable text is on by default";
+    ASSERT_EQ(layer->textViews().size(), 2u);
+    const QRect upper = layer->textViews()[0]->geometry();
+    const QRect lower = layer->textViews()[1]->geometry();
+    ASSERT_LT(upper.bottom(), lower.top());
+
+    // What shows of the words, and takes presses, is the layer's mask: it must stay inside the
+    // selection, and show all of what the selection holds. (The toolbar, below the selection, is
+    // hidden so that it does not stand in the way of the presses.)
+    const auto check = [&](const QRect& inside, const QRect& outside) {
+        f.canvas.toolbar()->hide();
+        const QRect selected =
+            CoordinateSpace::toWidget(*f.canvas.selection(), f.canvas.height()).toAlignedRect();
+        EXPECT_TRUE(layer->mask().subtracted(QRegion(selected)).isEmpty());
+        EXPECT_TRUE(layer->mask().contains(inside));
+        EXPECT_FALSE(layer->mask().intersects(outside));
+        EXPECT_TRUE(layer->isAncestorOf(f.canvas.childAt(inside.center())));
+        EXPECT_FALSE(layer->isAncestorOf(f.canvas.childAt(outside.center())));
+    };
+
+    // The user drags the bottom edge up between the rows: the lower row leaves the selection.
+    const double between = 200 - (upper.bottom() + lower.top()) / 2.0;
+    dragFromTo(&f.canvas, {300, 10}, {300, between});
+    ASSERT_NEAR(f.canvas.selection()->minY(), between, 0.5);
+    ASSERT_TRUE(f.canvas.translation()) << "resizing keeps the translation";
+    check(upper, lower);
+
+    // Then moves the selection down over the lower row: the words stay over their source text,
+    // and now only the lower ones show.
+    dragFromTo(&f.canvas, {500, 150}, {500, 50});
+    ASSERT_NEAR(f.canvas.selection()->minY(), between - 100, 0.5);
+    ASSERT_TRUE(f.canvas.translation()) << "moving keeps the translation";
+    EXPECT_EQ(layer->textViews()[1]->geometry(), lower);
+    check(lower, upper);
 }

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QRegion>
 #include <QShortcut>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace {
@@ -39,9 +40,9 @@ void TranslationTextLayer::setTranslation(const TypesetTranslation& translation,
         view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view->setLineWrapMode(QTextEdit::WidgetWidth);
         view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        // No style sheet for the transparency: one per view costs more than the views themselves.
         view->viewport()->setAutoFillBackground(false);
         view->setAttribute(Qt::WA_TranslucentBackground);
-        view->setStyleSheet(QStringLiteral("QTextEdit { background: transparent; }"));
         view->document()->setDocumentMargin(0);
         // The typesetter's sizes are in canvas points; the widget's fonts go by its screen's dpi.
         QFont font = Typesetter::font(layout.fontSize, translation.targetLanguage);
@@ -61,12 +62,36 @@ void TranslationTextLayer::setTranslation(const TypesetTranslation& translation,
         view->show();
         m_views.push_back(view);
     }
+    updateMask();
+}
+
+void TranslationTextLayer::prepareFonts(const QString& language) {
+    // Latin and an ideograph: the sans face and the CJK face the language puts first or behind it,
+    // laid out as the views lay out their words. (Other scripts would load faces the views may
+    // never need.)
+    QTextDocument document;
+    document.setDefaultFont(Typesetter::font(14, language));
+    document.setPlainText(QStringLiteral("Aa 文"));
+    (void)document.size();
+}
+
+void TranslationTextLayer::setClip(const QRect& clip) {
+    m_clip = clip;
+    updateMask();
+}
+
+void TranslationTextLayer::updateMask() {
     // Only the words take presses; everywhere else they go straight to the canvas (a press that
-    // the layer merely passed on would leave the rest of the drag with the layer).
+    // the layer merely passed on would leave the rest of the drag with the layer). The mask also
+    // clips what the views paint.
     QRegion words;
     for (const QTextEdit* view : m_views) {
         words += view->geometry();
     }
+    if (m_clip) {
+        words &= *m_clip;
+    }
+    // An empty mask would mean no mask at all.
     setMask(words.isEmpty() ? QRegion(0, 0, 1, 1) : words);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 class QTextEdit;
@@ -19,7 +20,16 @@ public:
     // Replaces the views with one per layout. `canvasHeight`: the canvas's height in points (the
     // layouts are y up; the widget is y down).
     void setTranslation(const TypesetTranslation& translation, double canvasHeight);
+    // Loads the faces the views of a translation into `language` will use. Fonts load per thread,
+    // and the first view to lay out its words would otherwise load them within the turn that
+    // shows the translation: call it on the main thread in a turn of its own, while the
+    // translation runs.
+    static void prepareFonts(const QString& language);
     void clear();
+
+    // Only the part of the words inside `clip` (widget pixels) shows and takes presses: the canvas
+    // shows a translation only within the selection, wherever the selection has moved to.
+    void setClip(const QRect& clip);
 
     // With selection off (a drawing tool is active) the layer lets every click through to the
     // canvas and nothing can be selected.
@@ -33,7 +43,9 @@ public:
 private:
     void copySelection() const;
     void applySelectionEnabled(QTextEdit* view);
+    void updateMask();
 
     std::vector<QTextEdit*> m_views;
     bool m_selectionEnabled = true;
+    std::optional<QRect> m_clip;
 };

@@ -245,6 +245,7 @@ void SelectionCanvasView::selectionChanged(const std::optional<Rect>& before) {
     qrPayloads_.clear();
     bars_->setQRAvailable(false);
     hideNotice();
+    translation_.setClip(selection());
     refreshCutout();
     invalidate(SG::selectionChangeDirtyRect(before, selection(), bounds()));
 }
@@ -303,10 +304,12 @@ void SelectionCanvasView::setQRPayloads(const QStringList& payloads) {
     bars_->setQRAvailable(!payloads.isEmpty());
 }
 
-void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation) {
+void SelectionCanvasView::setTranslation(std::optional<tessary::TranslationOverlay> translation,
+                                         std::optional<TypesetTranslation> typeset) {
     translation_.setSelectionEnabled(!activeTool());
+    translation_.setClip(selection());
     translation_.setOverlay(std::move(translation), captured_.image, bounds(), this,
-                            TranslationSettings::selectableText());
+                            TranslationSettings::selectableText(), std::move(typeset));
     updateBarState();
     update();
 }

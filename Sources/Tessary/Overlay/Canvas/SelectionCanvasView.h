@@ -138,7 +138,10 @@ public:
     // The translation shown over the selection, typeset against the frozen pixels when set.
     const std::optional<tessary::TranslationOverlay>& translation() const { return translation_.overlay(); }
     const TranslationLayer& translationLayer() const { return translation_; }
-    void setTranslation(std::optional<tessary::TranslationOverlay> translation);
+    // `typeset`: the translation already typeset against captured().image and bounds(), as a
+    // worker thread can do it; absent, it is typeset here.
+    void setTranslation(std::optional<tessary::TranslationOverlay> translation,
+                        std::optional<TypesetTranslation> typeset = std::nullopt);
     void clearTranslation();
 
     // Notice on the selection, stacked under the toolbar; fades out by itself.

@@ -1,5 +1,6 @@
 #include "Overlay/Canvas/TranslationLayer.h"
 
+#include "Foundation/CoordinateSpace.h"
 #include "Translation/TranslationLayerPainter.h"
 #include "Translation/TranslationTextLayer.h"
 #include "Translation/Typesetter.h"
@@ -17,10 +18,17 @@ TranslationTextLayer* TranslationLayer::textLayer() const {
 
 void TranslationLayer::setOverlay(std::optional<tessary::TranslationOverlay> overlay,
                                   const QImage& displayImage, const tessary::Rect& bounds, QWidget* canvas,
-                                  bool selectableText) {
+                                  bool selectableText, std::optional<TypesetTranslation> typeset) {
     removeTextLayer();
+    canvasHeight_ = bounds.height;
     overlay_ = std::move(overlay);
-    typeset_ = overlay_ ? Typesetter::typeset(*overlay_, displayImage, bounds) : TypesetTranslation{};
+    if (!overlay_) {
+        typeset_ = {};
+    } else if (typeset) {
+        typeset_ = std::move(*typeset);
+    } else {
+        typeset_ = Typesetter::typeset(*overlay_, displayImage, bounds);
+    }
     if (!selectableText || typeset_.isEmpty() || !canvas) {
         return;
     }
@@ -28,6 +36,7 @@ void TranslationLayer::setOverlay(std::optional<tessary::TranslationOverlay> ove
     textLayer_->setGeometry(canvas->rect());
     textLayer_->setSelectionEnabled(selectionEnabled_);
     textLayer_->setTranslation(typeset_, bounds.height);
+    applyClip();
     // Under the bars, which stay pressable over the text.
     textLayer_->lower();
     textLayer_->show();
@@ -44,6 +53,19 @@ void TranslationLayer::setSelectionEnabled(bool enabled) {
     if (textLayer_) {
         textLayer_->setSelectionEnabled(enabled);
     }
+}
+
+void TranslationLayer::setClip(const std::optional<tessary::Rect>& selection) {
+    clip_ = selection;
+    applyClip();
+}
+
+void TranslationLayer::applyClip() {
+    if (!textLayer_) {
+        return;
+    }
+    const tessary::Rect area = clip_ ? clip_->standardized() : tessary::Rect{};
+    textLayer_->setClip(CoordinateSpace::toWidget(area, canvasHeight_).toAlignedRect());
 }
 
 void TranslationLayer::removeTextLayer() {

@@ -30,10 +30,16 @@ public:
     TranslationTextLayer* textLayer() const;
 
     // Typesets `overlay` against the frozen `displayImage`, which shows the canvas area `bounds`
-    // (points, y up); with `selectableText` the words go into a text layer over `canvas`.
+    // (points, y up), unless `typeset` already holds that; with `selectableText` the words go into
+    // a text layer over `canvas`.
     void setOverlay(std::optional<tessary::TranslationOverlay> overlay, const QImage& displayImage,
-                    const tessary::Rect& bounds, QWidget* canvas, bool selectableText);
+                    const tessary::Rect& bounds, QWidget* canvas, bool selectableText,
+                    std::optional<TypesetTranslation> typeset = std::nullopt);
     void clear();
+
+    // What shows of the translation on screen is clipped to the selection (points, y up); the
+    // blocks stay over the source text they translate.
+    void setClip(const std::optional<tessary::Rect>& selection);
 
     // Text can be selected only while no drawing tool is armed.
     void setSelectionEnabled(bool enabled);
@@ -43,9 +49,12 @@ public:
 
 private:
     void removeTextLayer();
+    void applyClip();
 
     std::optional<tessary::TranslationOverlay> overlay_;
     TypesetTranslation typeset_;
     QPointer<TranslationTextLayer> textLayer_;
     bool selectionEnabled_ = true;
+    std::optional<tessary::Rect> clip_;
+    double canvasHeight_ = 0;
 };

@@ -13,6 +13,12 @@
 #include "Translation/TranslationFailureText.h"
 #include "Translation/TranslationProgressPanel.h"
 #include "Translation/TranslationSettings.h"
+#include "Translation/TranslationTextLayer.h"
+#include "Translation/Typesetter.h"
+
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+#include <qcoro/qcorofuture.h>
 
 TranslationSession::TranslationSession(TextRecognizer& recognizer, std::optional<QString> devSavePath,
                                        QObject* parent)
@@ -67,6 +73,9 @@ void TranslationSession::toggle(SelectionCanvasView* canvas, const CaptureOutput
     }
     panel_ = new TranslationProgressPanel(*output.globalSelection);
     panel_->present();
+    if (TranslationSettings::selectableText()) {
+        QTimer::singleShot(0, this, [target] { TranslationTextLayer::prepareFonts(target); });
+    }
 
     translator_ =
         std::make_unique<ScreenshotTranslator>(recognizer_.worker(), std::move(engine), kind, target);
@@ -100,6 +109,16 @@ QCoro::Task<> TranslationSession::deliver(QPointer<TranslationSession> self, qui
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());
     }
+    // Fitting the text measures every block at many sizes, and the first use of a CJK face loads
+    // it: tens of milliseconds the main thread cannot spare. Qt's text layout runs on any thread.
+    TypesetTranslation typeset;
+    if (!failure && result && !result->isEmpty() && canvas) {
+        QFuture<TypesetTranslation> typesetting = QtConcurrent::run(
+            [overlay = *result, image = canvas->captured().image, bounds = canvas->bounds()] {
+                return Typesetter::typeset(overlay, image, bounds);
+            });
+        typeset = co_await typesetting;
+    }
     // A cancelled translation was logged and put to rest when it was cancelled.
     if (!self || self->generation_ != generation) {
         co_return;
@@ -119,13 +138,14 @@ QCoro::Task<> TranslationSession::deliver(QPointer<TranslationSession> self, qui
         Log::info(QStringLiteral("翻译：没有需要替换的文字。"));
         canvas->showNotice(L10n::text(QStringLiteral("translate.nothing")));
     } else {
-        self->show(canvas, std::move(*result));
+        self->show(canvas, std::move(*result), std::move(typeset));
     }
     self->endRun();
 }
 
-void TranslationSession::show(SelectionCanvasView* canvas, tessary::TranslationOverlay overlay) {
-    canvas->setTranslation(std::move(overlay));
+void TranslationSession::show(SelectionCanvasView* canvas, tessary::TranslationOverlay overlay,
+                              TypesetTranslation typeset) {
+    canvas->setTranslation(std::move(overlay), std::move(typeset));
     if (devSavePath_) {
         const QImage image = canvas->renderedImage();
         const QString path = *devSavePath_;

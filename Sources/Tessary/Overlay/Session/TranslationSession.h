@@ -4,6 +4,7 @@
 #include "TessaryCore/Geometry.h"
 #include "TessaryCore/TranslationEngineKind.h"
 #include "TessaryCore/TranslationOverlay.h"
+#include "Translation/TypesetTranslation.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -59,7 +60,7 @@ private:
     static QCoro::Task<> deliver(QPointer<TranslationSession> self, quint64 generation,
                                  QPointer<SelectionCanvasView> canvas, tessary::Rect selection,
                                  QCoro::Task<Result> translation);
-    void show(SelectionCanvasView* canvas, tessary::TranslationOverlay overlay);
+    void show(SelectionCanvasView* canvas, tessary::TranslationOverlay overlay, TypesetTranslation typeset);
     // The button and the panel go back to rest.
     void endRun();
 
