@@ -142,6 +142,7 @@ void LoopbackCloudService::dispatch(QTcpSocket* socket, const Request& request) 
                 "\r\nConnection: close\r\n\r\n";
     socket->write(response + reply.body);
     socket->disconnectFromHost();
+    Q_EMIT answered(request, reply.status, reply.body);
 }
 
 LoopbackCloudService::Reply LoopbackCloudService::error(int status, const char* code,
@@ -269,10 +270,15 @@ LoopbackCloudService::Reply LoopbackCloudService::authenticate(const QJsonObject
     return {200, QJsonDocument(reply).toJson(QJsonDocument::Compact)};
 }
 
-QString LoopbackCloudService::upstreamTranslation(const QString& text, const QString& target) {
+QString LoopbackCloudService::upstreamTranslation(const QString& text, const QString& target) const {
     static const QRegularExpression nothingToTranslate(QStringLiteral("^[\\d\\s\\p{P}\\p{S}]*$"));
     if (nothingToTranslate.match(text).hasMatch()) {
         return {};
+    }
+    for (const auto& [phrase, translation] : m_translations) {
+        if (text.contains(phrase)) {
+            return translation;
+        }
     }
     return QLatin1Char('[') + target + QStringLiteral("] ") + text;
 }

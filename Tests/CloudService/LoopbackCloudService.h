@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QMap>
+#include <QPair>
 #include <QTcpServer>
 
 #include <optional>
@@ -50,6 +51,9 @@ public:
     void injectFault(Fault fault, int count = 1);
     void setDailyLimit(int limit) { m_dailyLimit = limit; }
     void setUnlimited(const QString& email, bool unlimited);
+    // The "upstream translator": the first phrase a text contains picks its translation; a text
+    // with none comes back tagged with the target.
+    void setTranslations(QList<QPair<QString, QString>> table) { m_translations = std::move(table); }
     // Dates go out with milliseconds unless turned off.
     void setFractionalDates(bool fractional) { m_fractionalDates = fractional; }
     // Creates an account as registration would.
@@ -66,6 +70,10 @@ public:
     QList<QJsonObject> devices() const { return m_devices; }
 
     static constexpr const char* apiRoot = "/api/v1/m/tessary";
+
+Q_SIGNALS:
+    // A request the API answered, with the answer.
+    void answered(const LoopbackCloudService::Request& request, int status, const QByteArray& body);
 
 private:
     struct Account {
@@ -92,7 +100,7 @@ private:
     QJsonObject quotaOf(Account& account, std::optional<Fault> fault);
     QString date(const QDateTime& time) const;
     static QByteArray hashed(const QString& password, const QByteArray& salt);
-    static QString upstreamTranslation(const QString& text, const QString& target);
+    QString upstreamTranslation(const QString& text, const QString& target) const;
     static Reply error(int status, const char* code, const QString& message);
 
     QTcpServer m_server;
@@ -103,6 +111,7 @@ private:
     QHash<QString, QString> m_tokens;     // token → e-mail
     QMap<QString, QString> m_sharedCache; // target + U+0001 + text → translation
     QList<QJsonObject> m_devices;
+    QList<QPair<QString, QString>> m_translations;
     int m_dailyLimit = 50;
     bool m_fractionalDates = true;
     int m_handled = 0;

@@ -497,11 +497,12 @@ TEST(DeviceIdentity, HintIsAnApplicationHashOfTheMachineId) {
 
 TEST(SelectedTranslationEngine, CloudOnlyWhereAnOriginIsConfigured) {
     QSettings().clear();
+    VelmoraClient client;
     // This build has no origin of its own.
-    EXPECT_EQ(SelectedTranslationEngine::create()->kind(), tessary::TranslationEngineKind::deepseek);
+    EXPECT_EQ(SelectedTranslationEngine::create(client)->kind(), tessary::TranslationEngineKind::deepseek);
     CloudSettings::baseURL().set(QStringLiteral("https://cloud.example.org"));
-    EXPECT_EQ(SelectedTranslationEngine::create()->kind(), tessary::TranslationEngineKind::velmora);
+    EXPECT_EQ(SelectedTranslationEngine::create(client)->kind(), tessary::TranslationEngineKind::velmora);
     QSettings().setValue(QStringLiteral("TessaryTranslationEngineV2"), QStringLiteral("deepseek"));
-    EXPECT_EQ(SelectedTranslationEngine::create()->kind(), tessary::TranslationEngineKind::deepseek);
+    EXPECT_EQ(SelectedTranslationEngine::create(client)->kind(), tessary::TranslationEngineKind::deepseek);
     QSettings().clear();
 }

@@ -5,68 +5,24 @@
 # token is gone from the keyring, the e-mail and quota from the settings, and neither password nor
 # token was ever written to a file.
 source "$(dirname "$0")/lib/xsession.sh"
+source "$(dirname "$0")/lib/cloud_session.sh"
 
 tessary=${1:?usage: cloud_account_x11.sh path/to/tessary}
 build=${TESSARY_BUILD_DIR:?TESSARY_BUILD_DIR is not set}
 shots=$build/Tests/artefacts/cloud_account_x11
 rm -rf "$shots" && mkdir -p "$shots"
-settings=$XDG_CONFIG_HOME/tessary/tessary.ini
-log=$XDG_STATE_HOME/tessary/tessary.log
+settings=$CLOUD_SETTINGS
 email="reader$RANDOM@example.org"
 password="pw-$RANDOM$RANDOM-secret"
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 xsession_start 1280x800
-
-# A session bus of our own with an unlocked keyring on it.
-bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
-XS_PIDS+=("$(sed -n 2p <<<"$bus")")
-echo -n test | gnome-keyring-daemon --unlock --components=secrets >/dev/null
-sleep 0.5
-token_in_keyring() { secret-tool lookup server org.tessary.Tessary user velmora-token 2>/dev/null || true; }
-
-xsession_spawn "$build/Tests/loopback_cloud_service" --origin-file="$XS_WORK/origin"
-xsession_wait_for_file "$XS_WORK/origin" 10 || { echo "the cloud service did not start" >&2; exit 1; }
-mkdir -p "$(dirname "$settings")"
-printf '[General]\nTessaryLanguageOverride=en\nprefs.lastPane=account\nTessaryVelmoraBaseURL=%s\n' \
-    "$(cat "$XS_WORK/origin")" >"$settings"
-
-# The preferences window at a fixed place: its lower-left corner at (100, 100) points, y up, on a
-# 1280x800 screen. Coordinates below are in that window as it is drawn there.
-start_app() {
-    "$tessary" --dev-open-preferences --dev-window-origin=100,100 >>"$XS_WORK/app.log" 2>&1 &
-    app=$!
-    for _ in $(seq 100); do
-        xdotool search --name "Tessary Preferences" >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    sleep 1
-}
-quit_app() {
-    kill -TERM "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
-}
-click() { xdotool mousemove --sync "$1" "$2" click 1; sleep 0.4; }
-type_into() { click "$1" "$2"; xdotool type --delay 5 "$3"; }
-wait_for_log() {
-    for _ in $(seq 100); do
-        grep -qF -- "$1" "$log" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    fail "no log line «$1»"
-}
+cloud_start_keyring
+cloud_start_service
 
 # 1. Create an account in the account pane.
 start_app
 import -window root "$shots/1-signed-out.png"
-click 657 478                       # Create Account
-type_into 505 491 "$email"
-type_into 505 521 "$password"
-click 657 551                       # submit
-wait_for_log "Tessary 云端：注册成功，今日 0/50。"
-sleep 0.5
+cloud_sign_up "$email" "$password"
 import -window root "$shots/2-signed-in.png"
 token=$(token_in_keyring)
 [ -n "$token" ] || fail "no token in the keyring after registration"
@@ -100,15 +56,6 @@ grep -q '^TessaryVelmoraEmail=' "$settings" && fail "the e-mail outlived the sig
 grep -q '^TessaryVelmoraQuota=' "$settings" && fail "the quota outlived the sign-out"
 
 # 3. Neither secret in any file of ours.
-for secret in "$password" "$token"; do
-    [ -n "$secret" ] || continue
-    if grep -rqaF -e "$secret" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_CACHE_HOME" "$XS_WORK/app.log"; then
-        fail "a secret was written in plain text"
-    fi
-done
-
-if [ "$failures" -gt 0 ]; then
-    echo "--- app log" >&2; cat "$XS_WORK/app.log" >&2
-    exit 1
-fi
+cloud_check_no_secret_written "$password" "$token"
+cloud_finish
 echo "cloud account: ok"

@@ -329,10 +329,19 @@ OverlayCoordinator& AppDelegate::coordinator() {
             m_options,
             CaptureServices{*m_capturer, m_platform.displayCapture(), m_platform.windowList(),
                             m_platform.frontmostWindow(), m_platform.capturePermission(), *m_recognizer});
-        m_coordinator->translation().setEngineFactory(
-            [](tessary::TranslationEngineKind kind) { return SelectedTranslationEngine::create(kind); });
+        // The client is declared before the coordinator, so it outlives this factory.
+        m_coordinator->translation().setEngineFactory([this](tessary::TranslationEngineKind kind) {
+            return SelectedTranslationEngine::create(kind, cloudClient());
+        });
     }
     return *m_coordinator;
+}
+
+VelmoraClient& AppDelegate::cloudClient() {
+    if (!m_cloudClient) {
+        m_cloudClient = std::make_unique<VelmoraClient>();
+    }
+    return *m_cloudClient;
 }
 
 HotKeyController& AppDelegate::hotKeys() {
@@ -458,7 +467,7 @@ void AppDelegate::openPreferences() {
     if (!m_preferences) {
         QPointer<AppDelegate> self(this);
         m_translationPane = std::make_unique<TranslationPaneAdapter>();
-        m_accountPane = std::make_unique<AccountPaneAdapter>(VelmoraClient::shared());
+        m_accountPane = std::make_unique<AccountPaneAdapter>(cloudClient());
         m_updateCard = std::make_unique<UpdateCardAdapter>(updates());
         m_preferences = std::make_unique<PreferencesWindowController>(
             hotKeys(),

@@ -24,6 +24,7 @@ class QAction;
 class QMenu;
 class QSystemTrayIcon;
 class UpdateChecker;
+class VelmoraClient;
 
 // Root owner of the running program: parses the switches, runs the launch sequence,
 // owns the tray icon with its menu, the capture coordinator and the hot-key controller.
@@ -77,12 +78,16 @@ private:
     void runDevPreferencesScriptIfNeeded();
     void postSyntheticHotKey(const tessary::HotKeyCombination& combination);
     void startRecordingForScript();
+    // The application's one cloud client, for the account pane and the translation engines.
+    VelmoraClient& cloudClient();
 
     QStringList m_arguments;
     tessary::LaunchOptions m_options;
     Platform& m_platform;
     std::unique_ptr<ScreenCapturer> m_capturer;
     std::unique_ptr<TextRecognizer> m_recognizer;
+    // Before everything that uses it, so it goes last.
+    std::unique_ptr<VelmoraClient> m_cloudClient;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
     std::unique_ptr<QMenu> m_menu;
     QPointer<QAction> m_permissionMenuItem;

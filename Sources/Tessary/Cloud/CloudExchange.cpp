@@ -1,115 +1,40 @@
 #include "Cloud/CloudExchange.h"
 
-#include "Translation/TranslationCancellationState.h"
-#include "Translation/TranslationCancelled.h"
+#include "Translation/TranslationNetwork.h"
 
-#include <QCoro/QCoroNetworkReply>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QTimer>
 
 namespace CloudExchange {
-
-namespace {
-
-using tessary::DeepSeekRetry::TransportError;
-
-TransportError transportError(QNetworkReply::NetworkError code) {
-    switch (code) {
-    case QNetworkReply::RemoteHostClosedError:
-        return TransportError::connectionLost;
-    case QNetworkReply::ConnectionRefusedError:
-        return TransportError::cannotConnect;
-    case QNetworkReply::TimeoutError:
-        return TransportError::timedOut;
-    case QNetworkReply::HostNotFoundError:
-        return TransportError::hostNotFound;
-    case QNetworkReply::SslHandshakeFailedError:
-        return TransportError::secureConnectionFailed;
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-        return TransportError::notConnected;
-    default:
-        return TransportError::other;
-    }
-}
-
-} // namespace
 
 QCoro::Task<Attempt> perform(QNetworkAccessManager& network, QNetworkRequest request, QByteArray method,
                              std::optional<QByteArray> body, Limits limits,
                              TranslationCancellation cancellation) {
     QNetworkReply* reply = network.sendCustomRequest(request, method, body.value_or(QByteArray()));
+    const TranslationNetwork::BoundedRead read =
+        co_await TranslationNetwork::read(reply, limits.maxReplyBytes, limits.requestTimeout, cancellation);
     Attempt result;
-    bool wholeTimeout = false;
-    const qint64 cap = limits.maxReplyBytes;
-    const auto giveUpIfTooLarge = [reply, cap, &result](qint64 size) {
-        if (size > cap && !result.oversized) {
-            result.oversized = true;
-            reply->abort();
-        }
-    };
-    // Disconnected before this frame goes away; Qt's own connections stay.
-    const QMetaObject::Connection header =
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, giveUpIfTooLarge] {
-            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-            if (length.isValid()) {
-                giveUpIfTooLarge(length.toLongLong());
-            }
-        });
-    const QMetaObject::Connection reading =
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result, giveUpIfTooLarge] {
-            result.data += reply->readAll();
-            giveUpIfTooLarge(result.data.size());
-        });
-    const QMetaObject::Connection cancelling = QObject::connect(
-        cancellation.state(), &TranslationCancellationState::cancelled, reply, &QNetworkReply::abort);
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply, [reply, &wholeTimeout] {
-        wholeTimeout = true;
-        reply->abort();
-    });
-    deadline.start(limits.requestTimeout);
-    if (!reply->isFinished()) {
-        co_await qCoro(reply).waitForFinished();
-    }
-    deadline.stop();
-    QObject::disconnect(header);
-    QObject::disconnect(reading);
-    QObject::disconnect(cancelling);
-    reply->deleteLater();
-
-    if (cancellation.isCancelled()) {
-        throw TranslationCancelled();
-    }
-    if (result.oversized) {
+    result.data = read.data;
+    if (read.cut) {
+        result.oversized = true;
         co_return result;
     }
-    const QNetworkReply::NetworkError code = reply->error();
-    if (code == QNetworkReply::OperationCanceledError) {
+    if (read.error == QNetworkReply::OperationCanceledError) {
         // Only a timer aborts a reply here: the transfer timeout or the whole-request deadline.
-        result.transportError = TransportError::timedOut;
+        result.transportError = tessary::DeepSeekRetry::TransportError::timedOut;
         result.errorCode = QNetworkReply::TimeoutError;
         result.errorText =
-            wholeTimeout ? QStringLiteral("Request timed out") : QStringLiteral("Transfer timed out");
+            read.deadlinePassed ? QStringLiteral("Request timed out") : QStringLiteral("Transfer timed out");
         co_return result;
     }
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid()) {
-        if (code == QNetworkReply::NoError) {
-            result.notHttp = true;
-        }
-        result.transportError = transportError(code);
-        result.errorCode = code;
-        result.errorText = reply->errorString();
+    if (!read.status) {
+        result.notHttp = read.error == QNetworkReply::NoError;
+        result.transportError = TranslationNetwork::transportError(read.error);
+        result.errorCode = read.error;
+        result.errorText = read.errorText;
         co_return result;
     }
     result.delivered = true;
-    result.status = status.toInt();
-    if (reply->isOpen()) {
-        result.data += reply->readAll();
-    }
+    result.status = *read.status;
     co_return result;
 }
 

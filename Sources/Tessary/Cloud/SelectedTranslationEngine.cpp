@@ -7,15 +7,15 @@
 
 namespace SelectedTranslationEngine {
 
-std::shared_ptr<TranslationEngine> create() {
-    return create(TranslationSettings::engine());
+std::shared_ptr<TranslationEngine> create(VelmoraClient& client) {
+    return create(TranslationSettings::engine(), client);
 }
 
-std::shared_ptr<TranslationEngine> create(tessary::TranslationEngineKind kind) {
+std::shared_ptr<TranslationEngine> create(tessary::TranslationEngineKind kind, VelmoraClient& client) {
     if (kind == tessary::TranslationEngineKind::deepseek) {
         return DeepSeekTranslationEngine::fromSettings();
     }
-    return std::make_shared<VelmoraTranslationEngine>(VelmoraClient::shared());
+    return std::make_shared<VelmoraTranslationEngine>(client);
 }
 
 } // namespace SelectedTranslationEngine

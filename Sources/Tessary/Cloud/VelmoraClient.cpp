@@ -90,11 +90,6 @@ void VelmoraClient::persistQuota() {
     CloudSettings::storeQuota(quota());
 }
 
-VelmoraClient& VelmoraClient::shared() {
-    static VelmoraClient* instance = new VelmoraClient();
-    return *instance;
-}
-
 QString VelmoraClient::baseURL() {
     const QString stored = CloudSettings::baseURL().value().trimmed();
     const QString fallback = TranslationSettings::builtInCloudOrigin();

@@ -57,9 +57,6 @@ public:
     explicit VelmoraClient(Options options, QObject* parent = nullptr);
     ~VelmoraClient() override;
 
-    // The one client of the application.
-    static VelmoraClient& shared();
-
     // The stored base URL, or the built-in origin when there is none or it is a stale development
     // origin (which is then replaced in the store).
     QString baseURL();

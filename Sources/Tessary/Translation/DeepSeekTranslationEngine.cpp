@@ -7,12 +7,9 @@
 #include "TessaryCore/TranslationFailure.h"
 #include "Translation/APIKeyStore.h"
 #include "Translation/ServiceURL.h"
-#include "Translation/TranslationCancellationState.h"
-#include "Translation/TranslationCancelled.h"
 #include "Translation/TranslationNetwork.h"
 #include "Translation/TranslationSettings.h"
 
-#include <QCoro/QCoroNetworkReply>
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -31,26 +28,6 @@ struct AttemptResult {
     QString detail;
 };
 
-TransportError transportError(QNetworkReply::NetworkError code) {
-    switch (code) {
-    case QNetworkReply::RemoteHostClosedError:
-        return TransportError::connectionLost;
-    case QNetworkReply::ConnectionRefusedError:
-        return TransportError::cannotConnect;
-    case QNetworkReply::TimeoutError:
-        return TransportError::timedOut;
-    case QNetworkReply::HostNotFoundError:
-        return TransportError::hostNotFound;
-    case QNetworkReply::SslHandshakeFailedError:
-        return TransportError::secureConnectionFailed;
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-        return TransportError::notConnected;
-    default:
-        return TransportError::other;
-    }
-}
-
 // Errors below HTTP: Qt numbers them 1 to 99.
 bool isTransportCode(QNetworkReply::NetworkError code) {
     return code > QNetworkReply::NoError && code < 100;
@@ -60,69 +37,31 @@ QString detailOf(int code, const QString& description) {
     return QString::number(code) + QLatin1Char(' ') + description;
 }
 
-// One request. Reads the body as it arrives and gives up past the cap.
+// One request, its body read up to the cap.
 QCoro::Task<AttemptResult> attempt(QNetworkRequest request, QByteArray body, qint64 cap,
                                    TranslationCancellation cancellation) {
     QNetworkReply* reply = TranslationNetwork::manager().post(request, body);
+    const TranslationNetwork::BoundedRead read =
+        co_await TranslationNetwork::read(reply, cap, std::nullopt, cancellation);
     AttemptResult result;
-    const auto giveUpIfTooLarge = [reply, cap, &result](qint64 size) {
-        if (size > cap && !result.oversized) {
-            result.oversized = true;
-            reply->abort();
-        }
-    };
-    // Disconnected before the frame that `result` lives in goes away; Qt's own connections stay.
-    const QMetaObject::Connection header =
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, giveUpIfTooLarge] {
-            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-            if (length.isValid()) {
-                giveUpIfTooLarge(length.toLongLong());
-            }
-        });
-    const QMetaObject::Connection reading =
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result, giveUpIfTooLarge] {
-            result.data += reply->readAll();
-            giveUpIfTooLarge(result.data.size());
-        });
-    const QMetaObject::Connection cancelling = QObject::connect(
-        cancellation.state(), &TranslationCancellationState::cancelled, reply, &QNetworkReply::abort);
-    if (!reply->isFinished()) {
-        co_await qCoro(reply).waitForFinished();
-    }
-    QObject::disconnect(header);
-    QObject::disconnect(reading);
-    QObject::disconnect(cancelling);
-    reply->deleteLater();
-
-    if (cancellation.isCancelled()) {
-        throw TranslationCancelled();
-    }
-    if (result.oversized) {
+    if (read.cut) {
+        result.oversized = true;
         co_return result;
     }
-    const QNetworkReply::NetworkError code = reply->error();
-    if (code == QNetworkReply::OperationCanceledError) {
+    if (read.error == QNetworkReply::OperationCanceledError) {
         // Nobody else aborts this reply: the transfer timeout did.
         result.transportError = TransportError::timedOut;
         result.detail = detailOf(QNetworkReply::TimeoutError, QStringLiteral("Transfer timed out"));
         co_return result;
     }
-    if (isTransportCode(code)) {
-        result.transportError = transportError(code);
-        result.detail = detailOf(code, reply->errorString());
-        co_return result;
-    }
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid()) {
-        result.transportError = transportError(code);
-        result.detail = detailOf(code, reply->errorString());
+    if (isTransportCode(read.error) || !read.status) {
+        result.transportError = TranslationNetwork::transportError(read.error);
+        result.detail = detailOf(read.error, read.errorText);
         co_return result;
     }
     result.delivered = true;
-    result.status = status.toInt();
-    if (reply->isOpen()) {
-        result.data += reply->readAll();
-    }
+    result.status = *read.status;
+    result.data = read.data;
     co_return result;
 }
 
