@@ -1,3 +1,4 @@
+#include "LogFileLines.h"
 #include "LoopbackCloudService.h"
 
 #include "Cloud/CloudSettings.h"
@@ -147,18 +148,7 @@ struct Harness {
     }
     bool loggedIn() const { return secrets.contains(QString::fromLatin1("velmora-token")); }
 
-    QStringList logLines() const {
-        QFile file(logDir.filePath(QStringLiteral("tessary.log")));
-        QStringList lines;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                if (!line.isEmpty()) {
-                    lines.append(QString::fromUtf8(line).section(QLatin1Char(' '), 2));
-                }
-            }
-        }
-        return lines;
-    }
+    QStringList logLines() const { return logFileLines(logDir.filePath(QStringLiteral("tessary.log"))); }
     QJsonObject lastBody() const { return QJsonDocument::fromJson(service.requests().last().body).object(); }
 };
 

@@ -1,3 +1,4 @@
+#include "LogFileLines.h"
 #include "LoopbackChatServer.h"
 
 #include "Foundation/L10n.h"
@@ -86,18 +87,7 @@ struct Harness {
     }
 
     // Log texts without their time and level.
-    QStringList logLines() const {
-        QFile file(logDir.filePath(QStringLiteral("tessary.log")));
-        QStringList lines;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                if (!line.isEmpty()) {
-                    lines.append(QString::fromUtf8(line).section(QLatin1Char(' '), 2));
-                }
-            }
-        }
-        return lines;
-    }
+    QStringList logLines() const { return logFileLines(logDir.filePath(QStringLiteral("tessary.log"))); }
 };
 
 std::string describe(const Outcome& outcome) {

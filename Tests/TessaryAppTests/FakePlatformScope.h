@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Foundation/Log.h"
+#include "LogFileLines.h"
 #include "Overlay/Session/CaptureServices.h"
 #include "Overlay/Session/ScreenCapturer.h"
 #include "Platform/Fake/FakePlatform.h"
@@ -34,17 +35,7 @@ public:
     }
 
     // The message part of every log line written so far (after "<time> <level> ").
-    QStringList logLines() const {
-        QFile file(m_logDir.filePath(QStringLiteral("test.log")));
-        QStringList lines;
-        if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            for (const QString& line :
-                 QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-                lines.append(line.section(QLatin1Char(' '), 2));
-            }
-        }
-        return lines;
-    }
+    QStringList logLines() const { return logFileLines(m_logDir.filePath(QStringLiteral("test.log"))); }
 
     double clock = 1000;
 

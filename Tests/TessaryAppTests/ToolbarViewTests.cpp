@@ -1,5 +1,6 @@
 #include "Foundation/L10n.h"
 #include "Foundation/Log.h"
+#include "LogFileLines.h"
 #include "Overlay/Bars/ToolButton.h"
 #include "Overlay/Bars/ToolbarView.h"
 #include "Overlay/Session/ClickTrace.h"
@@ -73,16 +74,7 @@ QStringList traced(bool traceOn, const std::function<void()>& action) {
     action();
     Log::setFilePath(previous);
     ClickTrace::forget();
-    QFile file(path);
-    QStringList lines;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QString& line :
-             QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            // Drop the time stamp and level.
-            lines << line.section(QLatin1Char(' '), 2);
-        }
-    }
-    return lines;
+    return logFileLines(path);
 }
 
 // Largest alpha among the pixels of a button painted on its own (no background behind it).
