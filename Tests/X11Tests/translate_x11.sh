@@ -53,15 +53,19 @@ INI
 
 log=$XS_WORK/translate.log
 fail() { echo "FAIL: $*"; cat "$log"; exit 1; }
-# The selection covers everything drawn: rows 10…710 top-down → y-up origin 10.
-"$tessary" --capture-now --dev-demo-selection --dev-selection-rect=20,10,1240,700 \
-    --dev-auto-action=translate >"$log" 2>&1 &
-XS_PIDS+=($!)
-for _ in $(seq 600); do
-    grep -q "翻译：完成，共 \|翻译失败：" "$log" && break
-    sleep 0.1
-done
-grep -q "翻译：完成，共 " "$log" || fail "no finished translation"
+# Starts a capture translating everything drawn (rows 10…710 top-down → y-up origin 10), logging
+# to $log, and waits for the translation to be shown.
+translate_all() {
+    "$tessary" --capture-now --dev-demo-selection --dev-selection-rect=20,10,1240,700 \
+        --dev-auto-action=translate >"$log" 2>&1 &
+    XS_PIDS+=($!)
+    for _ in $(seq 600); do
+        grep -q "翻译：完成，共 \|翻译失败：" "$log" && break
+        sleep 0.1
+    done
+    grep -q "翻译：完成，共 " "$log" || fail "no finished translation"
+}
+translate_all
 sleep 0.5
 import -window root "$artifacts/translate-canvas.png"
 
@@ -140,14 +144,7 @@ PY
 # Once translated, a new selection dragged from outside over the translated words drops the
 # translation and is not hindered by them: Return copies the new selection as it is.
 log=$XS_WORK/reselect.log
-"$tessary" --capture-now --dev-demo-selection --dev-selection-rect=20,10,1240,700 \
-    --dev-auto-action=translate >"$log" 2>&1 &
-XS_PIDS+=($!)
-for _ in $(seq 600); do
-    grep -q "翻译：完成，共 \|翻译失败：" "$log" && break
-    sleep 0.1
-done
-grep -q "翻译：完成，共 " "$log" || fail "no finished translation"
+translate_all
 xdotool mousemove 5 5 mousedown 1 mousemove 105 80 mousemove 205 155 mouseup 1
 sleep 0.3
 xdotool key Return
